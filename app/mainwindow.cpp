@@ -1,0 +1,39 @@
+#include "app/mainwindow.h"
+
+#include "app/window_style.h"
+#include "charger_api/apiclient.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QPushButton>
+#include <QStackedWidget>
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+{
+    api = new ApiClient(this);
+    buildUi();
+    setStyleSheet(app::windowStyleSheet());
+    connect(api, &ApiClient::commandResult, this, &MainWindow::onApiResult);
+    openSetupLog();
+    wifiInterfaceName();
+    completeSetupMode = false;
+    pages->setCurrentIndex(1);
+    refreshDeviceInfo();
+    setStatus(QStringLiteral("Ready."));
+}
+
+MainWindow::~MainWindow()
+{
+    // These controls are never placed in the window, so nothing else owns them.
+    delete stepFactoryResetButton;
+    delete optGetInfo;
+    delete optClearCache;
+    delete optConfigureWifi;
+    delete optFirmwareUpdate;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    restoreLaptopNetwork();
+    QMainWindow::closeEvent(event);
+}

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QFile>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+class ApiClient;
+class QCheckBox;
+class QCloseEvent;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QStackedWidget;
+
+// The wizard's one window. It owns all run-time state; the member functions are defined in the
+// folder of the subsystem that owns them (app/, charger_api/, netctl/, maintenance/,
+// provisioning/, workflow/).
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    // The order of these slots is their meta-object index (0 to 14).
+    void onApiResult(const QString &command, bool ok, const QString &response);
+    void goStep1();
+    void goStep2();
+    void goStep3();
+    void goStep4();
+    void onScanJuiceNet();
+    void onConnectSelected();
+    void onSetStaticIp();
+    void onRefreshAll();
+    void onPreviewCleanup();
+    void onDeleteCleanup();
+    void onScanTargetWifi();
+    void onStartGuidedSetup();
+    void onRunWifiOnlyWorkflow();
+    void onTriggerUpdate();
+
+private:
+    // app/
+    void buildUi();
+    void openSetupLog();
+    void appendLog(const QString &text);
+    void setStatus(const QString &text);
+    QString redactSecrets(QString text) const;
+
+    // charger_api/
+    bool runCommand(const QString &command, QString &usedCommand);
+    bool runRebootCommand(const QString &command, QString &usedCommand);
+    bool getDeviceValue(const QString &key, QString &value);
+    bool setDeviceValue(const QString &key, const QString &value);
+
+    // netctl/
+    void wifiInterfaceName();
+    QString currentWifiSsid();
+    bool connectToWifi(const QString &ssid);
+    void restoreLaptopNetwork();
+    void requestOriginalNetworkRejoin();
+
+    // maintenance/
+    void refreshDeviceInfo();
+    void logChargerIdentity();
+    bool cleanupDeviceFiles();
+    void showCleanupPreview(const QString &listing);
+    bool triggerFirmwareUpdate();
+    void factoryResetCharger();
+    bool askYesNo(const QString &title, const QString &question);
+
+    // provisioning/
+    bool scanTargetWifiFromCharger(QStringList &ssids, QString &rawScan);
+    bool verifyNetworkBeforeConfig(const QString &ssid, const QString &password);
+    bool configureDeviceWifi(const QString &ssid, const QString &password);
+    bool verifyWifiAuthBeforeReboot(const QString &ssid, const QString &password);
+    bool rebootAfterWifiSave();
+    QString chosenCustomerSsid() const;
+
+    ApiClient *api = nullptr;
+    QStackedWidget *pages = nullptr;
+    QLabel *statusLabel = nullptr;
+    QLabel *pcIpValue = nullptr;
+    QLabel *deviceSsidValue = nullptr;
+    QLabel *devicePasskeyValue = nullptr;
+    QLabel *deviceUuidValue = nullptr;
+    QListWidget *chargerList = nullptr;
+    QString selectedChargerSsid;
+    QPushButton *stepConnectButton = nullptr;
+    QPushButton *stepCleanupButton = nullptr;
+    QPushButton *stepWifiButton = nullptr;
+    QPushButton *stepFactoryResetButton = nullptr;
+    QListWidget *cleanupList = nullptr;
+    QStringList cleanupCandidates;
+    QListWidget *wifiList = nullptr;
+    QLineEdit *ssidEdit = nullptr;
+    QLineEdit *passwordEdit = nullptr;
+    QCheckBox *optGetInfo = nullptr;
+    QCheckBox *optClearCache = nullptr;
+    QCheckBox *optConfigureWifi = nullptr;
+    QCheckBox *optFirmwareUpdate = nullptr;
+    QString wifiInterface;
+    QString originalSsid;
+    bool completeSetupMode = false;
+    bool identityLogged = false;
+    QFile logFile;
+    QString logFilePath;
+};

@@ -1,0 +1,68 @@
+#include "app/mainwindow.h"
+#include "app/setup_log_format.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QLabel>
+#include <QStandardPaths>
+#include <QTextStream>
+
+namespace {
+
+// Tries the stamp's plain name first, then _2, _3 ...; NewOnly never truncates an earlier log.
+bool openFreshLogFile(QFile &file, const QDir &folder, const QDateTime &startedAt)
+{
+    constexpr int maxSequence = 1000;
+    for (int sequence = 1; sequence <= maxSequence; ++sequence) {
+        file.setFileName(folder.filePath(app::logFileName(startedAt, sequence)));
+        if (file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::NewOnly))
+            return true;
+        if (!file.exists())
+            return false;
+    }
+    return false;
+}
+
+} // namespace
+
+void MainWindow::openSetupLog()
+{
+    QString base = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (base.isEmpty())
+        base = QCoreApplication::applicationDirPath();
+    QDir(base).mkpath(QStringLiteral("Zephyl-Logs"));
+
+    const QDateTime startedAt = QDateTime::currentDateTime();
+    const QDir folder(QDir(base).filePath(QStringLiteral("Zephyl-Logs")));
+    const bool opened = openFreshLogFile(logFile, folder, startedAt);
+    logFilePath = logFile.fileName();
+    if (!opened)
+        return;
+
+    QTextStream out(&logFile);
+    for (const QString &line : app::logHeaderLines(startedAt))
+        out << line << '\n';
+    out.flush();
+}
+
+void MainWindow::appendLog(const QString &text)
+{
+    if (!logFile.isOpen())
+        return;
+    QTextStream out(&logFile);
+    out << app::formatLogLine(QDateTime::currentDateTime(), redactSecrets(text)) << '\n';
+    out.flush();
+}
+
+QString MainWindow::redactSecrets(QString text) const
+{
+    return app::redactSecrets(text);
+}
+
+void MainWindow::setStatus(const QString &text)
+{
+    statusLabel->setText(text);
+    appendLog(QStringLiteral("STATUS: ") + text);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}

@@ -1,0 +1,71 @@
+#include "app/mainwindow.h"
+#include "charger_api/apiclient.h"
+#include "charger_api/reply_rules.h"
+
+namespace {
+
+constexpr int settingTimeoutMs = 6000;
+constexpr int factoryResetTimeoutMs = 12000;
+constexpr int rebootTimeoutMs = 10000;
+
+const QString redactedMark = QStringLiteral("[REDACTED]");
+
+} // namespace
+
+bool MainWindow::getDeviceValue(const QString &key, QString &value)
+{
+    QString reply;
+    const bool httpOk = api->sendCommand(QStringLiteral("get ") + key, reply, settingTimeoutMs);
+    value = charger_api::settingValueFromReply(reply);
+    appendLog(QStringLiteral("CMD get %1 -> ok=%2 response=%3")
+                  .arg(key, charger_api::boolDigit(httpOk),
+                       charger_api::isSecretKey(key) ? redactedMark : value));
+    return httpOk;
+}
+
+bool MainWindow::setDeviceValue(const QString &key, const QString &value)
+{
+    QString reply;
+    const bool httpOk =
+        api->sendCommand(charger_api::setCommand(key, value), reply, settingTimeoutMs);
+    const bool cmdOk = charger_api::setValueAccepted(httpOk, reply);
+    appendLog(QStringLiteral("CMD set %1 %2 -> httpOk=%3 cmdOk=%4 response=%5")
+                  .arg(key, charger_api::isSecretKey(key) ? redactedMark : value,
+                       charger_api::boolDigit(httpOk), charger_api::boolDigit(cmdOk),
+                       redactSecrets(reply.trimmed())));
+    return cmdOk;
+}
+
+bool MainWindow::runCommand(const QString &command, QString &usedCommand)
+{
+    QString reply;
+    const bool httpOk = api->sendCommand(command, reply, factoryResetTimeoutMs);
+    const bool cmdOk = charger_api::runCommandAccepted(httpOk, reply);
+    appendLog(QStringLiteral("CMD %1 -> httpOk=%2 cmdOk=%3 response=%4")
+                  .arg(command, charger_api::boolDigit(httpOk), charger_api::boolDigit(cmdOk),
+                       redactSecrets(reply.trimmed())));
+    if (cmdOk)
+        usedCommand = command;
+    return cmdOk;
+}
+
+bool MainWindow::runRebootCommand(const QString &command, QString &usedCommand)
+{
+    QString reply;
+    const bool httpOk = api->sendCommand(command, reply, rebootTimeoutMs);
+    const bool cmdOk = charger_api::rebootCommandAccepted(httpOk, reply);
+    appendLog(QStringLiteral("CMD %1 -> httpOk=%2 cmdOk=%3 response=%4")
+                  .arg(command, charger_api::boolDigit(httpOk), charger_api::boolDigit(cmdOk),
+                       redactSecrets(reply.trimmed())));
+    if (cmdOk)
+        usedCommand = command;
+    return cmdOk;
+}
+
+void MainWindow::onApiResult(const QString &command, bool ok, const QString &response)
+{
+    appendLog(QStringLiteral("ASYNC %1 -> ok=%2 response=%3")
+                  .arg(command, charger_api::boolDigit(ok), redactSecrets(response)));
+    if (command == QLatin1String("ls -v"))
+        showCleanupPreview(response);
+}

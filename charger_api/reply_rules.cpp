@@ -1,0 +1,157 @@
+#include "charger_api/reply_rules.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+
+namespace charger_api {
+
+namespace {
+
+bool isAsciiLetterOrDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9');
+}
+
+bool standsAlone(const QString &text, qsizetype at, const QString &word)
+{
+    if (at > 0 && isAsciiLetterOrDigit(text.at(at - 1)))
+        return false;
+    const qsizetype after = at + word.size();
+    if (word.endsWith(QLatin1String("ok")) && after < text.size() &&
+        isAsciiLetterOrDigit(text.at(after)))
+        return false;
+    return true;
+}
+
+} // namespace
+
+bool containsPositiveWord(const QString &lowered, const QString &word)
+{
+    for (qsizetype at = lowered.indexOf(word); at >= 0; at = lowered.indexOf(word, at + 1)) {
+        if (standsAlone(lowered, at, word))
+            return true;
+    }
+    return false;
+}
+
+bool containsAnyPositiveWord(const QString &lowered, const QStringList &words)
+{
+    for (const QString &word : words) {
+        if (containsPositiveWord(lowered, word))
+            return true;
+    }
+    return false;
+}
+
+bool containsAnyWord(const QString &lowered, const QStringList &words)
+{
+    for (const QString &word : words) {
+        if (lowered.contains(word))
+            return true;
+    }
+    return false;
+}
+
+QString normalizedReply(const QString &reply)
+{
+    return reply.trimmed().toLower();
+}
+
+bool runCommandAccepted(bool httpOk, const QString &reply)
+{
+    static const QStringList positive = {QStringLiteral("ok"), QStringLiteral("success")};
+    static const QStringList negative = {QStringLiteral("too few args"), QStringLiteral("usage"),
+                                         QStringLiteral("unknown")};
+    const QString lowered = normalizedReply(reply);
+    return httpOk && containsAnyPositiveWord(lowered, positive) &&
+           !containsAnyWord(lowered, negative);
+}
+
+bool rebootCommandAccepted(bool httpOk, const QString &reply)
+{
+    static const QStringList positive = {QStringLiteral("ok"), QStringLiteral("success"),
+                                         QStringLiteral("reboot")};
+    return httpOk && containsAnyPositiveWord(normalizedReply(reply), positive);
+}
+
+bool setValueAccepted(bool httpOk, const QString &reply)
+{
+    const QString lowered = normalizedReply(reply);
+    return httpOk && (containsPositiveWord(lowered, QStringLiteral("set ok")) ||
+                      lowered == QLatin1String("ok") ||
+                      containsPositiveWord(lowered, QStringLiteral("success")));
+}
+
+QString settingValueFromReply(const QString &reply)
+{
+    QString value = reply.trimmed();
+    if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
+        value = value.mid(1, value.size() - 2);
+    return value;
+}
+
+bool isSecretKey(const QString &key)
+{
+    return key.contains(QLatin1String("passkey"), Qt::CaseInsensitive);
+}
+
+QString setCommand(const QString &key, const QString &value)
+{
+    return QStringLiteral("set %1 \"%2\"").arg(key, value);
+}
+
+QByteArray percentEncodeCommand(const QString &command)
+{
+    // QByteArray::toPercentEncoding keeps exactly the unreserved set and writes upper-case hex.
+    return command.toUtf8().toPercentEncoding();
+}
+
+QByteArray postBody(const QString &command, int flags)
+{
+    QJsonObject body;
+    body.insert(QStringLiteral("command"), command);
+    body.insert(QStringLiteral("flags"), flags);
+    // QJsonObject orders its members by key, which happens to be "command", "flags".
+    return QJsonDocument(body).toJson(QJsonDocument::Compact);
+}
+
+QString replyTextFromBody(const QByteArray &body)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+    if (error.error != QJsonParseError::NoError || document.isNull())
+        return QString::fromUtf8(body);
+    if (document.isArray())
+        return QString::fromUtf8(document.toJson(QJsonDocument::Compact));
+    const QJsonObject object = document.object();
+    if (!object.contains(QLatin1String("response")))
+        return QString::fromUtf8(document.toJson(QJsonDocument::Compact));
+
+    const QJsonValue response = object.value(QLatin1String("response"));
+    switch (response.type()) {
+    case QJsonValue::String:
+        return response.toString();
+    case QJsonValue::Array:
+        return QString::fromUtf8(QJsonDocument(response.toArray()).toJson(QJsonDocument::Compact));
+    case QJsonValue::Object:
+        return QString::fromUtf8(QJsonDocument(response.toObject()).toJson(QJsonDocument::Compact));
+    case QJsonValue::Bool:
+        return response.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    case QJsonValue::Double:
+        return QString::number(response.toDouble(), 'g', 6);
+    case QJsonValue::Null:
+    case QJsonValue::Undefined:
+        return QString();
+    }
+    return QString();
+}
+
+QString boolDigit(bool value)
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace charger_api

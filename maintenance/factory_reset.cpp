@@ -1,0 +1,28 @@
+#include "app/mainwindow.h"
+#include "maintenance/maintenance_rules.h"
+
+void MainWindow::factoryResetCharger()
+{
+    if (completeSetupMode) {
+        setStatus(QStringLiteral("Factory reset is available only in Advanced mode."));
+        return;
+    }
+    if (!askYesNo(
+            QStringLiteral("Confirm factory reset"),
+            QStringLiteral("Factory reset will erase charger settings and reboot. Continue?")))
+        return;
+
+    QString mac;
+    getDeviceValue(QStringLiteral("wlan.mac"), mac);
+
+    QString usedCommand;
+    for (const QString &command : maintenance::factoryResetCommands(mac.trimmed())) {
+        if (runCommand(command, usedCommand)) {
+            setStatus(QStringLiteral("Factory reset command sent (") + usedCommand +
+                      QStringLiteral("). Charger will reboot."));
+            return;
+        }
+    }
+    setStatus(QStringLiteral("Factory reset failed (device says command args invalid). See log for "
+                             "exact response."));
+}

@@ -1,0 +1,27 @@
+#include "app/mainwindow.h"
+#include "charger_api/apiclient.h"
+#include "charger_api/reply_rules.h"
+
+namespace {
+
+constexpr int firmwareTimeoutMs = 8000;
+
+} // namespace
+
+bool MainWindow::triggerFirmwareUpdate()
+{
+    const QString command = QStringLiteral("dfuu -i wlan --multi");
+    QString reply;
+    const bool ok = api->sendCommand(command, reply, firmwareTimeoutMs);
+    appendLog(QStringLiteral("CMD dfuu -i wlan --multi -> ok=%1 response=%2")
+                  .arg(charger_api::boolDigit(ok), redactSecrets(reply.trimmed())));
+    return ok;
+}
+
+void MainWindow::onTriggerUpdate()
+{
+    if (triggerFirmwareUpdate())
+        setStatus(QStringLiteral("Firmware update command sent."));
+    else
+        setStatus(QStringLiteral("Firmware update command failed (no answer from charger)."));
+}

@@ -1,0 +1,24 @@
+#include "app/mainwindow.h"
+#include "netctl/netsh_commands.h"
+#include "netctl/netsh_parse.h"
+#include "netctl/netsh_runner.h"
+
+namespace {
+
+constexpr int showInterfacesTimeoutMs = 4000;
+
+} // namespace
+
+void MainWindow::wifiInterfaceName()
+{
+    const netctl::NetshRun run =
+        netctl::runNetsh(netctl::showInterfacesArgs(), showInterfacesTimeoutMs);
+    wifiInterface = netctl::parseInterfaceName(run.out);
+}
+
+QString MainWindow::currentWifiSsid()
+{
+    const netctl::NetshRun run =
+        netctl::runNetsh(netctl::showInterfacesArgs(), showInterfacesTimeoutMs);
+    return netctl::parseCurrentSsid(run.out);
+}

@@ -1,0 +1,25 @@
+#include "test_paths.h"
+
+#include <QFile>
+
+namespace testsupport {
+
+QString dataFilePath(const QString &relativePath)
+{
+    return QStringLiteral(ZEPHYL_TEST_DATA_DIR "/") + relativePath;
+}
+
+QString sharedFilePath(const QString &relativePath)
+{
+    return QStringLiteral(ZEPHYL_SHARED_DIR "/") + relativePath;
+}
+
+QByteArray readDataFile(const QString &relativePath)
+{
+    QFile file(dataFilePath(relativePath));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing test data file %s", qPrintable(file.fileName()));
+    return file.readAll();
+}
+
+} // namespace testsupport

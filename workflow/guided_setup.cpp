@@ -1,0 +1,78 @@
+#include "app/mainwindow.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+
+void MainWindow::onStartGuidedSetup()
+{
+    const QString targetSsid = chosenCustomerSsid();
+    const QString password = passwordEdit->text();
+    if (targetSsid.isEmpty()) {
+        setStatus(QStringLiteral("Pick target Wi-Fi from scan list or enter SSID manually."));
+        return;
+    }
+
+    originalSsid = currentWifiSsid();
+    setStatus(QStringLiteral(
+        "Reboot the charger and wait until it flashes blue. Looking for charger Wi-Fi..."));
+    onScanJuiceNet();
+
+    QStringList chargers;
+    for (int row = 0; row < chargerList->count(); ++row)
+        chargers << chargerList->item(row)->text();
+    if (chargers.isEmpty()) {
+        setStatus(QStringLiteral("No charger networks found. Reboot charger and try again."));
+        return;
+    }
+
+    int successes = 0;
+    for (const QString &charger : chargers) {
+        setStatus(QStringLiteral("Found a charger, connecting... ") + charger);
+        if (!connectToWifi(charger)) {
+            setStatus(QStringLiteral("Could not connect to ") + charger +
+                      QStringLiteral(". Skipping."));
+            continue;
+        }
+        onSetStaticIp();
+        if (optGetInfo->isChecked())
+            refreshDeviceInfo();
+        if (optClearCache->isChecked()) {
+            setStatus(QStringLiteral("Cleaning ECache & EEvents on ") + charger +
+                      QStringLiteral("..."));
+            cleanupDeviceFiles();
+        }
+        if (optConfigureWifi->isChecked()) {
+            setStatus(QStringLiteral("Verifying network before config on ") + charger +
+                      QStringLiteral("..."));
+            if (!verifyNetworkBeforeConfig(targetSsid, password)) {
+                setStatus(QStringLiteral("Network verify failed for ") + charger +
+                          QStringLiteral(". Skipping Wi-Fi config."));
+                continue;
+            }
+            setStatus(QStringLiteral("Applying Wi-Fi on ") + charger + QStringLiteral("..."));
+            if (!configureDeviceWifi(targetSsid, password)) {
+                setStatus(QStringLiteral("Wi-Fi config failed for ") + charger + QLatin1Char('.'));
+                continue;
+            }
+            setStatus(QStringLiteral("WiFi configured for %1.").arg(targetSsid));
+        }
+        if (optFirmwareUpdate->isChecked()) {
+            setStatus(QStringLiteral("Starting firmware update on ") + charger +
+                      QStringLiteral("..."));
+            triggerFirmwareUpdate();
+        }
+        setStatus(QStringLiteral("You should see a steady white light after charger reboot if "
+                                 "everything is successful."));
+        ++successes;
+    }
+
+    if (!originalSsid.isEmpty()) {
+        setStatus(QStringLiteral("Restoring laptop Wi-Fi: ") + originalSsid);
+        if (!wifiInterface.isEmpty())
+            requestOriginalNetworkRejoin();
+    }
+    setStatus(QStringLiteral("Done. Processed %1 charger(s), success: %2.")
+                  .arg(chargers.size())
+                  .arg(successes));
+}
