@@ -35,19 +35,20 @@ QString xmlEscape(const QString &text)
 QString openNetworkProfileXml(const QString &ssid)
 {
     const QString name = xmlEscape(ssid);
-    return QStringLiteral("<?xml version=\"1.0\"?>"
-                          "<WLANProfile xmlns=\"http://www.microsoft.com/networking/WLAN/profile/v1\">"
-                          "<name>%1</name>"
-                          "<SSIDConfig><SSID><name>%1</name></SSID>"
-                          "<nonBroadcast>false</nonBroadcast></SSIDConfig>"
-                          "<connectionType>ESS</connectionType>"
-                          "<connectionMode>manual</connectionMode>"
-                          "<MSM><security><authEncryption>"
-                          "<authentication>open</authentication>"
-                          "<encryption>none</encryption>"
-                          "<useOneX>false</useOneX>"
-                          "</authEncryption></security></MSM>"
-                          "</WLANProfile>")
+    return QStringLiteral(
+               "<?xml version=\"1.0\"?>"
+               "<WLANProfile xmlns=\"http://www.microsoft.com/networking/WLAN/profile/v1\">"
+               "<name>%1</name>"
+               "<SSIDConfig><SSID><name>%1</name></SSID>"
+               "<nonBroadcast>false</nonBroadcast></SSIDConfig>"
+               "<connectionType>ESS</connectionType>"
+               "<connectionMode>manual</connectionMode>"
+               "<MSM><security><authEncryption>"
+               "<authentication>open</authentication>"
+               "<encryption>none</encryption>"
+               "<useOneX>false</useOneX>"
+               "</authEncryption></security></MSM>"
+               "</WLANProfile>")
         .arg(name);
 }
 

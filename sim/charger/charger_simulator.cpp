@@ -193,9 +193,10 @@ ChargerSimulator::ChargerSimulator(QObject *parent)
     : QObject(parent), server(std::make_unique<ChargerHttpFrontEnd>(this))
 {
     qRegisterMetaType<SimRequest>();
-    chargerList.append(SimCharger::create(
-        QStringLiteral("JuiceNet-1A2B"), QStringLiteral("ZP2-0001234"),
-        QStringLiteral("70:b3:d5:12:34:56"), QStringLiteral("ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10")));
+    chargerList.append(SimCharger::create(QStringLiteral("JuiceNet-1A2B"),
+                                          QStringLiteral("ZP2-0001234"),
+                                          QStringLiteral("70:b3:d5:12:34:56"),
+                                          QStringLiteral("ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10")));
 }
 
 ChargerSimulator::~ChargerSimulator()
@@ -372,13 +373,14 @@ void ChargerSimulator::handleRequest(const QHttpServerRequest &request, QTcpSock
     QString badText;
     const QByteArray commandPrefix = kCommandPath + '/';
     if (entry.method == "GET" && entry.path.startsWith(commandPrefix)) {
-        entry.command =
-            QString::fromUtf8(QByteArray::fromPercentEncoding(entry.path.mid(commandPrefix.size())));
+        entry.command = QString::fromUtf8(
+            QByteArray::fromPercentEncoding(entry.path.mid(commandPrefix.size())));
         if (entry.command.isEmpty()) {
             badStatus = 400;
             badText = QStringLiteral("ERR: missing command");
         }
-    } else if (entry.method == "POST" && (entry.path == kCommandPath || entry.path == commandPrefix)) {
+    } else if (entry.method == "POST" &&
+               (entry.path == kCommandPath || entry.path == commandPrefix)) {
         const QJsonDocument document = QJsonDocument::fromJson(entry.body);
         const QJsonValue command = document.object().value(QStringLiteral("command"));
         if (!document.isObject() || !command.isString() || command.toString().isEmpty()) {

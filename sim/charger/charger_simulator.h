@@ -21,11 +21,11 @@ class ChargerHttpFrontEnd;
 struct SimFault
 {
     enum class Kind {
-        Answer,  // the normal answer, after delayMs
-        Hang,    // never answer; the connection stays open
-        Drop,    // close the connection without a reply, after delayMs
-        Status,  // answer `status` with `body`, after delayMs
-        Reply,   // answer 200 with `body` in place of the normal answer, after delayMs
+        Answer, // the normal answer, after delayMs
+        Hang,   // never answer; the connection stays open
+        Drop,   // close the connection without a reply, after delayMs
+        Status, // answer `status` with `body`, after delayMs
+        Reply,  // answer 200 with `body` in place of the normal answer, after delayMs
     };
     enum class Match {
         Exact,     // the whole decoded command equals `command`
@@ -150,3 +150,4 @@ private:
 };
 
 Q_DECLARE_METATYPE(SimRequest)
+Q_DECLARE_METATYPE(SimFault)

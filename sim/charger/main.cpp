@@ -19,8 +19,10 @@ QString connectedSsidFromNetshState(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QString();
-    const QJsonArray interfaces =
-        QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("interfaces")).toArray();
+    const QJsonArray interfaces = QJsonDocument::fromJson(file.readAll())
+                                      .object()
+                                      .value(QStringLiteral("interfaces"))
+                                      .toArray();
     for (const QJsonValue &item : interfaces) {
         const QString ssid = item.toObject().value(QStringLiteral("connectedSsid")).toString();
         if (!ssid.isEmpty())
@@ -32,8 +34,7 @@ QString connectedSsidFromNetshState(const QString &path)
 QByteArray journalLine(const SimRequest &request)
 {
     const QJsonObject line{
-        {QStringLiteral("time"),
-         QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)},
+        {QStringLiteral("time"), QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)},
         {QStringLiteral("method"), QString::fromLatin1(request.method)},
         {QStringLiteral("path"), QString::fromLatin1(request.path)},
         {QStringLiteral("host"), QString::fromLatin1(request.host)},
@@ -58,9 +59,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption listenOption(QStringLiteral("listen"),
                                           QStringLiteral("Address and port to listen on."),
                                           QStringLiteral("ADDR:PORT"));
-    const QCommandLineOption scenarioOption(QStringLiteral("scenario"),
-                                            QStringLiteral("Scenario JSON file."),
-                                            QStringLiteral("FILE"));
+    const QCommandLineOption scenarioOption(
+        QStringLiteral("scenario"), QStringLiteral("Scenario JSON file."), QStringLiteral("FILE"));
     const QCommandLineOption netshStateOption(
         QStringLiteral("netsh-state"),
         QStringLiteral("State file of the netsh stand-in; only the charger whose setup network "

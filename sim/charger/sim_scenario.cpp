@@ -69,8 +69,8 @@ bool readCharger(const QJsonObject &json, SimReplyStyle style, bool quoteGetValu
     charger = SimCharger::create(
         setupSsid, json.value(QStringLiteral("serial")).toString(QStringLiteral("ZP2-0001234")),
         json.value(QStringLiteral("mac")).toString(QStringLiteral("70:b3:d5:12:34:56")),
-        json.value(QStringLiteral("uuid")).toString(
-            QStringLiteral("ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10")));
+        json.value(QStringLiteral("uuid"))
+            .toString(QStringLiteral("ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10")));
 
     charger.replyStyle = style;
     if (!readReplyStyle(json.value(QStringLiteral("replyStyle")), charger.replyStyle, error))
@@ -156,15 +156,14 @@ bool readFault(const QJsonObject &json, SimFault &fault, QString *error)
         return fail(error, QStringLiteral("unknown fault kind \"%1\"").arg(kind));
 
     fault.delayMs = json.value(QStringLiteral("delayMs")).toInt(0);
-    fault.status = json.value(QStringLiteral("status")).toInt(
-        fault.kind == SimFault::Kind::Status ? 500 : 200);
+    fault.status = json.value(QStringLiteral("status"))
+                       .toInt(fault.kind == SimFault::Kind::Status ? 500 : 200);
     fault.times = json.value(QStringLiteral("times")).toInt(-1);
     fault.charger = json.value(QStringLiteral("charger")).toString();
 
     if (json.contains(QStringLiteral("response"))) {
-        fault.body = QJsonDocument(QJsonObject{
-                                       {QStringLiteral("response"),
-                                        json.value(QStringLiteral("response"))}})
+        fault.body = QJsonDocument(QJsonObject{{QStringLiteral("response"),
+                                                json.value(QStringLiteral("response"))}})
                          .toJson(QJsonDocument::Compact);
         fault.contentType = QByteArrayLiteral("application/json");
     } else if (json.contains(QStringLiteral("text"))) {
@@ -224,7 +223,8 @@ bool SimScenario::fromFile(const QString &path, SimScenario &scenario, QString *
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
     if (!document.isObject())
-        return fail(error, QStringLiteral("%1 is not a JSON object: %2")
-                               .arg(path, parseError.errorString()));
+        return fail(
+            error,
+            QStringLiteral("%1 is not a JSON object: %2").arg(path, parseError.errorString()));
     return fromJson(document.object(), scenario, error);
 }

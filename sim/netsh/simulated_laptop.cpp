@@ -61,7 +61,8 @@ Reply commandNotFound(const QStringList &all)
 // "    Label<padding>: value"; a label with no value ends at its colon, as netsh prints it.
 QString labelLine(int indent, const QString &label, int width, const QString &value)
 {
-    QString line = QString(indent, QLatin1Char(' ')) + label.leftJustified(width) + QLatin1Char(':');
+    QString line =
+        QString(indent, QLatin1Char(' ')) + label.leftJustified(width) + QLatin1Char(':');
     if (!value.isEmpty())
         line += QLatin1Char(' ') + value;
     return line;
@@ -214,6 +215,19 @@ QString str(const QJsonObject &o, const char *key, const QString &fallback = QSt
     return o.value(QString::fromLatin1(key)).toString(fallback);
 }
 
+// A network without an "interfaces" list is in range of every adapter.
+bool visibleOn(const QJsonObject &network, const QString &interfaceName)
+{
+    const QJsonValue seenBy = network.value(QStringLiteral("interfaces"));
+    if (!seenBy.isArray())
+        return true;
+    for (const QJsonValue &v : seenBy.toArray()) {
+        if (sameName(v.toString(), interfaceName))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 SimulatedLaptop::SimulatedLaptop(QJsonObject state) : root(std::move(state)) {}
@@ -240,19 +254,19 @@ QJsonObject SimulatedLaptop::defaultState()
         {QStringLiteral("gateway"), QStringLiteral("192.168.1.1")},
         {QStringLiteral("dnsDhcp"), true},
         {QStringLiteral("dns"), QJsonArray{QStringLiteral("192.168.1.1")}}};
-    const QJsonObject home{{QStringLiteral("ssid"), QStringLiteral("HomeNet")},
-                           {QStringLiteral("authentication"), QStringLiteral("WPA2-Personal")},
-                           {QStringLiteral("encryption"), QStringLiteral("CCMP")},
-                           {QStringLiteral("dhcpAddress"), QStringLiteral("192.168.1.23")},
-                           {QStringLiteral("dhcpGateway"), QStringLiteral("192.168.1.1")},
-                           {QStringLiteral("bssids"),
-                            QJsonArray{bssid("d8:15:0d:72:8c:18", 92, 1)}}};
-    const QJsonObject charger{{QStringLiteral("ssid"), QStringLiteral("JuiceNet-7F2A")},
-                              {QStringLiteral("authentication"), QStringLiteral("Open")},
-                              {QStringLiteral("encryption"), QStringLiteral("None")},
-                              {QStringLiteral("dhcpAddress"), QStringLiteral("10.10.10.3")},
-                              {QStringLiteral("bssids"),
-                               QJsonArray{bssid("5e:4c:9b:8e:46:d2", 71, 6)}}};
+    const QJsonObject home{
+        {QStringLiteral("ssid"), QStringLiteral("HomeNet")},
+        {QStringLiteral("authentication"), QStringLiteral("WPA2-Personal")},
+        {QStringLiteral("encryption"), QStringLiteral("CCMP")},
+        {QStringLiteral("dhcpAddress"), QStringLiteral("192.168.1.23")},
+        {QStringLiteral("dhcpGateway"), QStringLiteral("192.168.1.1")},
+        {QStringLiteral("bssids"), QJsonArray{bssid("d8:15:0d:72:8c:18", 92, 1)}}};
+    const QJsonObject charger{
+        {QStringLiteral("ssid"), QStringLiteral("JuiceNet-7F2A")},
+        {QStringLiteral("authentication"), QStringLiteral("Open")},
+        {QStringLiteral("encryption"), QStringLiteral("None")},
+        {QStringLiteral("dhcpAddress"), QStringLiteral("10.10.10.3")},
+        {QStringLiteral("bssids"), QJsonArray{bssid("5e:4c:9b:8e:46:d2", 71, 6)}}};
     const QJsonObject homeProfile{{QStringLiteral("name"), QStringLiteral("HomeNet")},
                                   {QStringLiteral("interface"), QStringLiteral("Wi-Fi")},
                                   {QStringLiteral("ssid"), QStringLiteral("HomeNet")}};
@@ -285,12 +299,11 @@ Reply SimulatedLaptop::wlan(const QStringList &args)
     const QStringList all = QStringList{QStringLiteral("wlan")} + args;
     const QString verb = args.value(0).toLower();
     const QString object = args.value(1).toLower();
-    const bool known =
-        (verb == QStringLiteral("show") &&
-         (object == QStringLiteral("interfaces") || object == QStringLiteral("networks"))) ||
-        verb == QStringLiteral("disconnect") || verb == QStringLiteral("connect") ||
-        ((verb == QStringLiteral("add") || verb == QStringLiteral("delete")) &&
-         object == QStringLiteral("profile"));
+    const bool known = (verb == QStringLiteral("show") && (object == QStringLiteral("interfaces") ||
+                                                           object == QStringLiteral("networks"))) ||
+                       verb == QStringLiteral("disconnect") || verb == QStringLiteral("connect") ||
+                       ((verb == QStringLiteral("add") || verb == QStringLiteral("delete")) &&
+                        object == QStringLiteral("profile"));
     if (!known)
         return commandNotFound(all);
     if (!root.value(QStringLiteral("wlanServiceRunning")).toBool(true))
@@ -314,9 +327,9 @@ Reply SimulatedLaptop::interfaceIp(const QStringList &args, const QStringList &a
     const QString object = args.value(1).toLower();
     const bool isSet = verb == QStringLiteral("set");
     const bool setAddress = isSet && object == QStringLiteral("address");
-    const bool setDns = isSet && (object == QStringLiteral("dns") ||
-                                  object == QStringLiteral("dnsserver") ||
-                                  object == QStringLiteral("dnsservers"));
+    const bool setDns =
+        isSet && (object == QStringLiteral("dns") || object == QStringLiteral("dnsserver") ||
+                  object == QStringLiteral("dnsservers"));
     const bool showAddresses =
         verb == QStringLiteral("show") &&
         (object == QStringLiteral("addresses") || object == QStringLiteral("address") ||
@@ -347,15 +360,9 @@ int SimulatedLaptop::networkIndex(const QString &ssid, const QString &interfaceN
     const QJsonArray networks = root.value(QStringLiteral("networks")).toArray();
     for (int i = 0; i < networks.size(); ++i) {
         const QJsonObject network = networks.at(i).toObject();
-        if (str(network, "ssid") != ssid)
-            continue;
-        const QJsonValue seenBy = network.value(QStringLiteral("interfaces"));
-        if (!seenBy.isArray() || interfaceName.isEmpty())
+        if (str(network, "ssid") == ssid &&
+            (interfaceName.isEmpty() || visibleOn(network, interfaceName)))
             return i;
-        for (const QJsonValue &v : seenBy.toArray()) {
-            if (sameName(v.toString(), interfaceName))
-                return i;
-        }
     }
     return -1;
 }
@@ -425,11 +432,12 @@ Reply SimulatedLaptop::showInterfaces()
     if (interfaces.isEmpty())
         return failLine(s(noWirelessInterface));
 
-    QStringList out{QString(), interfaces.size() == 1
-                                   ? QStringLiteral("There is 1 interface on the system:")
-                                   : QStringLiteral("There are %1 interfaces on the system:")
-                                         .arg(interfaces.size()),
-                    QString()};
+    QStringList out{
+        QString(),
+        interfaces.size() == 1
+            ? QStringLiteral("There is 1 interface on the system:")
+            : QStringLiteral("There are %1 interfaces on the system:").arg(interfaces.size()),
+        QString()};
     const auto field = [&out](const QString &label, const QString &value) {
         out << labelLine(4, label, 23, value);
     };
@@ -458,7 +466,8 @@ Reply SimulatedLaptop::showInterfaces()
             const QString radioType = radioTypeOf(bssid);
             field(QStringLiteral("State"), QStringLiteral("connected"));
             field(QStringLiteral("SSID"), ssid);
-            field(QStringLiteral("BSSID"), str(bssid, "bssid", QStringLiteral("00:00:00:00:00:00")));
+            field(QStringLiteral("BSSID"),
+                  str(bssid, "bssid", QStringLiteral("00:00:00:00:00:00")));
             field(QStringLiteral("Network type"), QStringLiteral("Infrastructure"));
             field(QStringLiteral("Radio type"), radioType);
             field(QStringLiteral("Authentication"),
@@ -508,10 +517,9 @@ Reply SimulatedLaptop::showNetworks(const QStringList &params)
     for (const int index : shown) {
         const QString name = str(interfaces.at(index).toObject(), "name");
         QList<QJsonObject> visible;
-        for (int i = 0; i < networks.size(); ++i) {
-            const QJsonObject network = networks.at(i).toObject();
-            if (networkIndex(str(network, "ssid"), name) >= 0)
-                visible << network;
+        for (const QJsonValue &v : networks) {
+            if (visibleOn(v.toObject(), name))
+                visible << v.toObject();
         }
         out << QString() << QStringLiteral("Interface name : ") + name
             << QStringLiteral("There are %1 networks currently visible.").arg(visible.size())
@@ -628,10 +636,9 @@ Reply SimulatedLaptop::deleteProfile(const QStringList &params)
 Reply SimulatedLaptop::addProfile(const QStringList &params)
 {
     QHash<QString, QString> p;
-    if (!keyedParams(params,
-                     {QStringLiteral("filename"), QStringLiteral("interface"),
-                      QStringLiteral("user")},
-                     p))
+    if (!keyedParams(
+            params,
+            {QStringLiteral("filename"), QStringLiteral("interface"), QStringLiteral("user")}, p))
         return failLine(s(parameterIncorrect));
     if (!p.contains(QStringLiteral("filename")))
         return failLine(s(essentialMissing));
@@ -656,9 +663,9 @@ Reply SimulatedLaptop::addProfile(const QStringList &params)
     WlanProfileInfo info;
     QString problem;
     if (!readWlanProfile(xml, info, problem)) {
-        Reply reply = fail(lines({QStringLiteral("Profile format error 0x80420011:"),
-                                  QStringLiteral("The network connection profile is corrupted."),
-                                  QString()}));
+        Reply reply = fail(
+            lines({QStringLiteral("Profile format error 0x80420011:"),
+                   QStringLiteral("The network connection profile is corrupted."), QString()}));
         reply.err = QStringLiteral("netsh stand-in: ") + problem + QLatin1Char('\n');
         return reply;
     }
@@ -684,8 +691,8 @@ Reply SimulatedLaptop::addProfile(const QStringList &params)
         if (!replaced)
             profiles.append(stored);
         out << QStringLiteral("Profile %1 is %2 on interface %3.")
-                   .arg(info.name,
-                        replaced ? QStringLiteral("updated") : QStringLiteral("added"), iface);
+                   .arg(info.name, replaced ? QStringLiteral("updated") : QStringLiteral("added"),
+                        iface);
     }
     root.insert(QStringLiteral("profiles"), profiles);
     dirty = true;
@@ -841,9 +848,8 @@ Reply SimulatedLaptop::setDns(const QStringList &params)
                           QStringLiteral("no");
     if (none || !validate)
         return succeed(QString());
-    return succeed(
-        lines({QStringLiteral("The configured DNS server is incorrect or does not exist."),
-               QString()}));
+    return succeed(lines(
+        {QStringLiteral("The configured DNS server is incorrect or does not exist."), QString()}));
 }
 
 Reply SimulatedLaptop::showAddresses(const QStringList &params)

@@ -154,8 +154,9 @@ void RecordingRelay::record(int connectionId, const QByteArray &bytes)
 {
     if (bytes.isEmpty())
         return;
-    auto it = std::find_if(recordings.begin(), recordings.end(),
-                           [connectionId](const Recording &r) { return r.connectionId == connectionId; });
+    auto it =
+        std::find_if(recordings.begin(), recordings.end(),
+                     [connectionId](const Recording &r) { return r.connectionId == connectionId; });
     if (it == recordings.end())
         recordings.append({connectionId, bytes});
     else

@@ -18,7 +18,7 @@ struct RecordedRequest
     QByteArray method;      // "GET"
     QByteArray target;      // "http://setup.zephyl/command/ls%20-v"
     QList<QPair<QByteArray, QByteArray>> headers; // in order, names as sent
-    QByteArray body;        // Content-Length bytes (fewer when the connection ended early)
+    QByteArray body; // Content-Length bytes (fewer when the connection ended early)
 
     // The first header of that name, compared without regard to case; empty when absent.
     QByteArray header(const QByteArray &name) const;

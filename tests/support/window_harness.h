@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QMessageBox>
-#include <functional>
-#include <memory>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
 
 class QPushButton;
 class QWidget;

@@ -23,30 +23,34 @@ void SetupLogFormatTest::redactsPasskeyValues_data()
     QTest::newRow("text without the key is unchanged")
         << "CMD get wlan.ssid -> ok=1 response=HomeNet"
         << "CMD get wlan.ssid -> ok=1 response=HomeNet";
-    QTest::newRow("unquoted value is masked")
-        << "set wlan.passkey hunter2 now" << "set wlan.passkey [REDACTED] now";
+    QTest::newRow("unquoted value is masked") << "set wlan.passkey hunter2 now"
+                                              << "set wlan.passkey [REDACTED] now";
     QTest::newRow("upper-case key is masked and written in lower case")
-        << "WLAN.PASSKEY Secret99" << "wlan.passkey [REDACTED]";
-    QTest::newRow("quoted value keeps its closing quote")
-        << R"(set wlan.passkey "hunter2")" << R"(set wlan.passkey [REDACTED]")";
+        << "WLAN.PASSKEY Secret99"
+        << "wlan.passkey [REDACTED]";
+    QTest::newRow("quoted value keeps its closing quote") << R"(set wlan.passkey "hunter2")"
+                                                          << R"(set wlan.passkey [REDACTED]")";
     QTest::newRow("quoted value with blanks is masked up to its closing quote")
-        << R"(wlan.passkey "my secret pass" ok)" << R"(wlan.passkey [REDACTED]" ok)";
+        << R"(wlan.passkey "my secret pass" ok)"
+        << R"(wlan.passkey [REDACTED]" ok)";
     QTest::newRow("quoted value without closing quote is masked to the end of the line")
-        << "wlan.passkey \"my secret pass\nnext line" << "wlan.passkey [REDACTED]\nnext line";
+        << "wlan.passkey \"my secret pass\nnext line"
+        << "wlan.passkey [REDACTED]\nnext line";
     QTest::newRow("blank after the opening quote is masked too")
-        << R"(wlan.passkey " leading blank")" << R"(wlan.passkey [REDACTED]")";
+        << R"(wlan.passkey " leading blank")"
+        << R"(wlan.passkey [REDACTED]")";
     QTest::newRow("key at the very end is unchanged") << "reading wlan.passkey"
                                                       << "reading wlan.passkey";
-    QTest::newRow("key followed only by blanks and quotes is unchanged")
-        << R"(wlan.passkey   "")" << R"(wlan.passkey   "")";
+    QTest::newRow("key followed only by blanks and quotes is unchanged") << R"(wlan.passkey   "")"
+                                                                         << R"(wlan.passkey   "")";
     QTest::newRow("the get log line masks the arrow")
         << "CMD get wlan.passkey -> ok=1 response=[REDACTED]"
         << "CMD get wlan.passkey [REDACTED] ok=1 response=[REDACTED]";
     QTest::newRow("several occurrences are all masked")
         << R"(wlan.passkey one and Wlan.Passkey "two three" end)"
         << R"(wlan.passkey [REDACTED] and wlan.passkey [REDACTED]" end)";
-    QTest::newRow("a look-alike key is not masked")
-        << "wlan_passkey visible" << "wlan_passkey visible";
+    QTest::newRow("a look-alike key is not masked") << "wlan_passkey visible"
+                                                    << "wlan_passkey visible";
 }
 
 void SetupLogFormatTest::redactsPasskeyValues()
@@ -71,7 +75,8 @@ void SetupLogFormatTest::redactionIsIdempotent()
 void SetupLogFormatTest::namesLogFilesByStartTimeAndSequence()
 {
     const QDateTime startedAt(QDate(2026, 3, 14), QTime(9, 26, 53));
-    QCOMPARE(app::logFileName(startedAt, 1), QStringLiteral("Zephyl_WiFi_Setup_20260314_092653.log"));
+    QCOMPARE(app::logFileName(startedAt, 1),
+             QStringLiteral("Zephyl_WiFi_Setup_20260314_092653.log"));
     QCOMPARE(app::logFileName(startedAt, 2),
              QStringLiteral("Zephyl_WiFi_Setup_20260314_092653_2.log"));
     QCOMPARE(app::logFileName(startedAt, 17),

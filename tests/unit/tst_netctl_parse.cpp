@@ -132,7 +132,7 @@ void TestNetctlParse::chargerSsids_data()
         << QStringList();
     QTest::newRow("the numbered lines of a real listing are read, not the BSSID lines")
         << fixture(QStringLiteral("show_networks_legacy_crlf.txt"))
-                  .replace(QStringLiteral("Remote_Guest"), QStringLiteral("JuiceNet-Guest"))
+               .replace(QStringLiteral("Remote_Guest"), QStringLiteral("JuiceNet-Guest"))
         << QStringList() << QStringList{QStringLiteral("JuiceNet-Guest")};
     QTest::newRow("a stopped WLAN service yields nothing")
         << fixture(QStringLiteral("wlan_service_stopped_crlf.txt")) << QStringList()
@@ -160,8 +160,7 @@ void TestNetctlParse::firstDottedQuad_data()
     QTest::newRow("a DHCP interface with LF line ends shows the same address")
         << fixture(QStringLiteral("show_addresses_dhcp.txt")) << QStringLiteral("192.168.50.40");
     QTest::newRow("a static interface shows its address before its subnet")
-        << fixture(QStringLiteral("show_addresses_static_crlf.txt"))
-        << QStringLiteral("10.1.1.2");
+        << fixture(QStringLiteral("show_addresses_static_crlf.txt")) << QStringLiteral("10.1.1.2");
     QTest::newRow("an unaddressed interface yields nothing")
         << fixture(QStringLiteral("show_addresses_none_crlf.txt")) << QString();
     QTest::newRow("no output yields nothing") << QString() << QString();
@@ -212,13 +211,13 @@ void TestNetctlParse::chargerSsidPrefix_data()
     QTest::addColumn<QString>("ssid");
     QTest::addColumn<bool>("expected");
 
-    QTest::newRow("JuiceNet followed by an id is a charger") << QStringLiteral("JuiceNet-7F2A")
-                                                             << true;
+    QTest::newRow("JuiceNet followed by an id is a charger")
+        << QStringLiteral("JuiceNet-7F2A") << true;
     QTest::newRow("any letter case is a charger") << QStringLiteral("jUICEnET_01") << true;
-    QTest::newRow("JuiceNet inside a name is not a charger") << QStringLiteral("MyJuiceNet")
-                                                             << false;
-    QTest::newRow("Juice Net with a blank is not a charger") << QStringLiteral("Juice Net 1")
-                                                             << false;
+    QTest::newRow("JuiceNet inside a name is not a charger")
+        << QStringLiteral("MyJuiceNet") << false;
+    QTest::newRow("Juice Net with a blank is not a charger")
+        << QStringLiteral("Juice Net 1") << false;
     QTest::newRow("an empty SSID is not a charger") << QString() << false;
 }
 

@@ -13,7 +13,8 @@
 
 namespace {
 
-const QString profileNamespace = QStringLiteral("http://www.microsoft.com/networking/WLAN/profile/v1");
+const QString profileNamespace =
+    QStringLiteral("http://www.microsoft.com/networking/WLAN/profile/v1");
 
 // Every element of the document as "path=text", in document order.
 QStringList elementsOf(const QString &xml, QString &error)
@@ -25,8 +26,8 @@ QStringList elementsOf(const QString &xml, QString &error)
         reader.readNext();
         if (reader.isStartElement()) {
             if (reader.namespaceUri() != profileNamespace) {
-                error = QStringLiteral("element outside the v1 namespace: ") +
-                        reader.name().toString();
+                error =
+                    QStringLiteral("element outside the v1 namespace: ") + reader.name().toString();
                 return {};
             }
             path << reader.name().toString();
@@ -111,7 +112,8 @@ static void addSsidRows()
     QTest::newRow("an SSID with an entity-like text") << QStringLiteral("JuiceNet&amp;&#60;");
     QTest::newRow("an SSID with blanks and a placeholder") << QStringLiteral("JuiceNet %1 %2");
     QTest::newRow("an SSID with letters outside ASCII") << QStringLiteral(u"JuiceNet-Café-Ω");
-    QTest::newRow("an SSID of the full 32 bytes") << QStringLiteral("JuiceNet-ABCDEFGHIJKLMNOPQRSTUVW");
+    QTest::newRow("an SSID of the full 32 bytes")
+        << QStringLiteral("JuiceNet-ABCDEFGHIJKLMNOPQRSTUVW");
 }
 
 void TestNetctlProfile::profileDocument_data()
@@ -124,8 +126,7 @@ void TestNetctlProfile::profileDocument()
     QFETCH(QString, ssid);
     const QString xml = netctl::openNetworkProfileXml(ssid);
 
-    QVERIFY2(!xml.contains(QLatin1Char('\n')) && !xml.contains(QLatin1Char('\r')),
-             qPrintable(xml));
+    QVERIFY2(!xml.contains(QLatin1Char('\n')) && !xml.contains(QLatin1Char('\r')), qPrintable(xml));
     QVERIFY2(xml.startsWith(QStringLiteral("<?xml version=\"1.0\"?><WLANProfile ")),
              qPrintable(xml));
     QString error;
@@ -155,9 +156,9 @@ void TestNetctlProfile::schemaCheckRejectsBrokenProfile()
     if (xmllint.isEmpty())
         QSKIP("xmllint is not installed (package libxml2-utils); schema validation skipped");
     // The same document with one fixed value the schema does not allow: the check must see it.
-    const QString broken = netctl::openNetworkProfileXml(QStringLiteral("JuiceNet-7F2A"))
-                               .replace(QStringLiteral("<connectionType>ESS"),
-                                        QStringLiteral("<connectionType>BSS"));
+    const QString broken =
+        netctl::openNetworkProfileXml(QStringLiteral("JuiceNet-7F2A"))
+            .replace(QStringLiteral("<connectionType>ESS"), QStringLiteral("<connectionType>BSS"));
     QVERIFY(!schemaProblems(xmllint, broken).isEmpty());
 }
 
@@ -201,9 +202,9 @@ void TestNetctlProfile::argumentLists_data()
     const QString ssid = QStringLiteral("JuiceNet 7F2A");
     const QString path = QStringLiteral("/tmp/zephyl_a1B2c3.xml");
 
-    QTest::newRow("show interfaces")
-        << netctl::showInterfacesArgs()
-        << QStringList{QStringLiteral("wlan"), QStringLiteral("show"), QStringLiteral("interfaces")};
+    QTest::newRow("show interfaces") << netctl::showInterfacesArgs()
+                                     << QStringList{QStringLiteral("wlan"), QStringLiteral("show"),
+                                                    QStringLiteral("interfaces")};
     QTest::newRow("show networks on every adapter")
         << netctl::showNetworksArgs()
         << QStringList{QStringLiteral("wlan"), QStringLiteral("show"), QStringLiteral("networks"),
@@ -243,14 +244,14 @@ void TestNetctlProfile::argumentLists_data()
                        QStringLiteral("10.10.10.1"),   QStringLiteral("primary")};
     QTest::newRow("the address returns to DHCP")
         << netctl::setDhcpAddressArgs(iface)
-        << QStringList{QStringLiteral("interface"), QStringLiteral("ip"), QStringLiteral("set"),
-                       QStringLiteral("address"), QStringLiteral("name=Wi-Fi 2"),
-                       QStringLiteral("source=dhcp")};
+        << QStringList{QStringLiteral("interface"),    QStringLiteral("ip"),
+                       QStringLiteral("set"),          QStringLiteral("address"),
+                       QStringLiteral("name=Wi-Fi 2"), QStringLiteral("source=dhcp")};
     QTest::newRow("the DNS server returns to DHCP")
         << netctl::setDhcpDnsArgs(iface)
-        << QStringList{QStringLiteral("interface"), QStringLiteral("ip"), QStringLiteral("set"),
-                       QStringLiteral("dns"), QStringLiteral("name=Wi-Fi 2"),
-                       QStringLiteral("source=dhcp")};
+        << QStringList{QStringLiteral("interface"),    QStringLiteral("ip"),
+                       QStringLiteral("set"),          QStringLiteral("dns"),
+                       QStringLiteral("name=Wi-Fi 2"), QStringLiteral("source=dhcp")};
     QTest::newRow("disconnect one adapter")
         << netctl::disconnectInterfaceArgs(iface)
         << QStringList{QStringLiteral("wlan"), QStringLiteral("disconnect"),

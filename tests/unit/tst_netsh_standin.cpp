@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -53,31 +54,30 @@ QJsonObject adapter(const QString &name, const QString &ssid, const QString &add
 // chargers, a neighbour's look-alike and a hidden network in range.
 QJsonObject homeLaptop()
 {
-    return {
-        {QStringLiteral("elevated"), true},
-        {QStringLiteral("interfaces"),
-         QJsonArray{adapter(QStringLiteral("Wi-Fi 2"), QStringLiteral("HomeNet"),
-                            QStringLiteral("192.168.1.23"))}},
-        {QStringLiteral("networks"),
-         QJsonArray{network(QStringLiteral("HomeNet"), QStringLiteral("WPA2-Personal"),
-                            QStringLiteral("192.168.1.23"),
-                            {bssid(QStringLiteral("d8:15:0d:72:8c:18"), 92, 1),
-                             bssid(QStringLiteral("d8:15:0d:72:8c:19"), 60, 44)}),
-                    network(QStringLiteral("MyJuiceNet"), QStringLiteral("WPA2-Personal"),
-                            QStringLiteral("192.168.7.9"),
-                            {bssid(QStringLiteral("a0:3d:6f:66:d8:1e"), 40, 36)}),
-                    network(QString(), QStringLiteral("WPA2-Personal"), QString(),
-                            {bssid(QStringLiteral("b6:b0:24:e3:e5:6c"), 100, 3)}),
-                    network(QStringLiteral("JuiceNet-7F2A"), QStringLiteral("Open"),
-                            QStringLiteral("10.10.10.3"),
-                            {bssid(QStringLiteral("5e:4c:9b:8e:46:d2"), 71, 6)}),
-                    network(QStringLiteral(u"JuiceNet-Café"), QStringLiteral("Open"),
-                            QStringLiteral("10.10.10.3"),
-                            {bssid(QStringLiteral("5e:4c:9b:8e:46:d3"), 50, 11)})}},
-        {QStringLiteral("profiles"),
-         QJsonArray{QJsonObject{{QStringLiteral("name"), QStringLiteral("HomeNet")},
-                                {QStringLiteral("interface"), QStringLiteral("Wi-Fi 2")},
-                                {QStringLiteral("ssid"), QStringLiteral("HomeNet")}}}}};
+    return {{QStringLiteral("elevated"), true},
+            {QStringLiteral("interfaces"),
+             QJsonArray{adapter(QStringLiteral("Wi-Fi 2"), QStringLiteral("HomeNet"),
+                                QStringLiteral("192.168.1.23"))}},
+            {QStringLiteral("networks"),
+             QJsonArray{network(QStringLiteral("HomeNet"), QStringLiteral("WPA2-Personal"),
+                                QStringLiteral("192.168.1.23"),
+                                {bssid(QStringLiteral("d8:15:0d:72:8c:18"), 92, 1),
+                                 bssid(QStringLiteral("d8:15:0d:72:8c:19"), 60, 44)}),
+                        network(QStringLiteral("MyJuiceNet"), QStringLiteral("WPA2-Personal"),
+                                QStringLiteral("192.168.7.9"),
+                                {bssid(QStringLiteral("a0:3d:6f:66:d8:1e"), 40, 36)}),
+                        network(QString(), QStringLiteral("WPA2-Personal"), QString(),
+                                {bssid(QStringLiteral("b6:b0:24:e3:e5:6c"), 100, 3)}),
+                        network(QStringLiteral("JuiceNet-7F2A"), QStringLiteral("Open"),
+                                QStringLiteral("10.10.10.3"),
+                                {bssid(QStringLiteral("5e:4c:9b:8e:46:d2"), 71, 6)}),
+                        network(QStringLiteral(u"JuiceNet-Café"), QStringLiteral("Open"),
+                                QStringLiteral("10.10.10.3"),
+                                {bssid(QStringLiteral("5e:4c:9b:8e:46:d3"), 50, 11)})}},
+            {QStringLiteral("profiles"),
+             QJsonArray{QJsonObject{{QStringLiteral("name"), QStringLiteral("HomeNet")},
+                                    {QStringLiteral("interface"), QStringLiteral("Wi-Fi 2")},
+                                    {QStringLiteral("ssid"), QStringLiteral("HomeNet")}}}}};
 }
 
 const QString ifaceName = QStringLiteral("Wi-Fi 2");
@@ -96,6 +96,7 @@ private slots:
     void listingReadsLikeWindows();
     void adapterCountDecidesTheInterfaceListing_data();
     void adapterCountDecidesTheInterfaceListing();
+    void networksAreListedPerAdapter();
     void connectChangesWhatShowInterfacesReports();
     void connectFailures_data();
     void connectFailures();
@@ -103,6 +104,7 @@ private slots:
     void staticAddressThenDhcp();
     void addProfileRefusesBrokenDocuments_data();
     void addProfileRefusesBrokenDocuments();
+    void hostileSsidProfileJoinsExactlyThatNetwork();
     void journalRecordsEveryInvocationInOrder();
     void faultOverridesOutputForLimitedTimes();
     void journalIsWrittenBeforeAHang();
@@ -191,7 +193,7 @@ void TestNetshStandin::listingReadsLikeWindows()
     QVERIFY2(networks.out.contains(QStringLiteral("\r\nInterface name : Wi-Fi 2\r\n"
                                                   "There are 5 networks currently visible.\r\n")),
              qPrintable(networks.out));
-    QVERIFY(!networks.out.remove(QStringLiteral("\r\n")).contains(QLatin1Char('\n')));
+    QVERIFY(!QString(networks.out).remove(QStringLiteral("\r\n")).contains(QLatin1Char('\n')));
     QVERIFY2(run(netctl::showNetworksArgs()).out.contains(QStringLiteral("\r\nSSID 3 :\r\n")),
              "a hidden network is listed with nothing after its colon");
 
@@ -258,9 +260,54 @@ void TestNetshStandin::adapterCountDecidesTheInterfaceListing()
     const Outcome outcome = run(netctl::showInterfacesArgs());
     QCOMPARE(outcome.exitCode, exitCode);
     if (adapters.isEmpty())
-        QCOMPARE(outcome.out, QStringLiteral("There is no wireless interface on the system.\r\n\r\n"));
+        QCOMPARE(outcome.out,
+                 QStringLiteral("There is no wireless interface on the system.\r\n\r\n"));
     QCOMPARE(netctl::parseInterfaceName(outcome.out), expectedName);
     QCOMPARE(netctl::parseCurrentSsid(outcome.out), expectedSsid);
+}
+
+void TestNetshStandin::networksAreListedPerAdapter()
+{
+    QJsonObject state = homeLaptop();
+    state.insert(QStringLiteral("interfaces"),
+                 QJsonArray{adapter(QStringLiteral("Wi-Fi"), QString(), QString()),
+                            adapter(ifaceName, QString(), QString())});
+    QJsonObject onlySecond =
+        network(QStringLiteral("JuiceNet-01B3"), QStringLiteral("Open"),
+                QStringLiteral("10.10.10.3"), {bssid(QStringLiteral("5e:4c:9b:11:22:33"), 30, 1)});
+    onlySecond.insert(QStringLiteral("interfaces"), QJsonArray{ifaceName});
+    QJsonArray networks = state.value(QStringLiteral("networks")).toArray();
+    networks.prepend(onlySecond);
+    state.insert(QStringLiteral("networks"), networks);
+    writeState(state);
+
+    const Outcome all = run(netctl::showNetworksArgs());
+    QCOMPARE(all.exitCode, 0);
+    QVERIFY2(all.out.contains(QStringLiteral("\r\nInterface name : Wi-Fi\r\n"
+                                             "There are 5 networks currently visible.\r\n")),
+             qPrintable(all.out));
+    QVERIFY2(all.out.contains(QStringLiteral("\r\nInterface name : Wi-Fi 2\r\n"
+                                             "There are 6 networks currently visible.\r\n"
+                                             "\r\nSSID 1 : JuiceNet-01B3\r\n")),
+             qPrintable(all.out));
+    QStringList found;
+    netctl::parseChargerSsids(all.out, found);
+    QCOMPARE(found, (QStringList{charger, QStringLiteral(u"JuiceNet-Café"),
+                                 QStringLiteral("JuiceNet-01B3")}));
+
+    QStringList foundOnFirst;
+    netctl::parseChargerSsids(run(netctl::showNetworksOnInterfaceArgs(QStringLiteral("Wi-Fi"))).out,
+                              foundOnFirst);
+    QCOMPARE(foundOnFirst, (QStringList{charger, QStringLiteral(u"JuiceNet-Café")}));
+
+    const QString path =
+        writeProfile(netctl::openNetworkProfileXml(QStringLiteral("JuiceNet-01B3")).toUtf8());
+    QCOMPARE(run(netctl::addProfileArgs(path, QStringLiteral("Wi-Fi"))).exitCode, 0);
+    const Outcome outOfRange =
+        run(netctl::connectArgs(QStringLiteral("JuiceNet-01B3"), QStringLiteral("Wi-Fi")));
+    QCOMPARE(outOfRange.exitCode, 1);
+    QCOMPARE(outOfRange.out, QStringLiteral("The network specified by profile \"JuiceNet-01B3\" "
+                                            "is not available to connect.\r\n\r\n"));
 }
 
 void TestNetshStandin::connectChangesWhatShowInterfacesReports()
@@ -273,7 +320,8 @@ void TestNetshStandin::connectChangesWhatShowInterfacesReports()
     const QString path = writeProfile(netctl::openNetworkProfileXml(charger).toUtf8());
     const Outcome added = run(netctl::addProfileArgs(path, ifaceName));
     QCOMPARE(added.exitCode, 0);
-    QCOMPARE(added.out, QStringLiteral("Profile JuiceNet-7F2A is added on interface Wi-Fi 2.\r\n\r\n"));
+    QCOMPARE(added.out,
+             QStringLiteral("Profile JuiceNet-7F2A is added on interface Wi-Fi 2.\r\n\r\n"));
 
     const Outcome connected = run(netctl::connectArgs(charger, ifaceName));
     QCOMPARE(connected.exitCode, 0);
@@ -292,8 +340,9 @@ void TestNetshStandin::connectChangesWhatShowInterfacesReports()
              QStringLiteral("10.10.10.3"));
 
     const Outcome deleted = run(netctl::deleteProfileArgs(charger));
-    QCOMPARE(deleted.out,
-             QStringLiteral("Profile \"JuiceNet-7F2A\" is deleted from interface \"Wi-Fi 2\".\r\n\r\n"));
+    QCOMPARE(
+        deleted.out,
+        QStringLiteral("Profile \"JuiceNet-7F2A\" is deleted from interface \"Wi-Fi 2\".\r\n\r\n"));
     QCOMPARE(netctl::parseCurrentSsid(run(netctl::showInterfacesArgs()).out), QString());
 
     const Outcome back = run(netctl::reconnectArgs(QStringLiteral("HomeNet"), ifaceName));
@@ -390,7 +439,8 @@ void TestNetshStandin::staticAddressThenDhcp()
     QCOMPARE(run(netctl::disconnectInterfaceArgs(ifaceName)).exitCode, 0);
     const QString unaddressed = run(netctl::showAddressesArgs(ifaceName)).out;
     QCOMPARE(netctl::parseFirstDottedQuad(unaddressed), QString());
-    QVERIFY(unaddressed.contains(QStringLiteral("    DHCP enabled:                         Yes\r\n")));
+    QVERIFY(
+        unaddressed.contains(QStringLiteral("    DHCP enabled:                         Yes\r\n")));
 }
 
 void TestNetshStandin::addProfileRefusesBrokenDocuments_data()
@@ -409,15 +459,13 @@ void TestNetshStandin::addProfileRefusesBrokenDocuments_data()
                .toUtf8();
     QTest::newRow("a profile in no namespace")
         << QString(good)
-               .remove(QStringLiteral(
-                   " xmlns=\"http://www.microsoft.com/networking/WLAN/profile/v1\""))
+               .remove(
+                   QStringLiteral(" xmlns=\"http://www.microsoft.com/networking/WLAN/profile/v1\""))
                .toUtf8();
     QTest::newRow("a profile without its security element")
         << QString(good).remove(QRegularExpression(QStringLiteral("<MSM>.*</MSM>"))).toUtf8();
     QTest::newRow("a profile without an SSID name")
-        << QString(good)
-               .remove(QStringLiteral("<SSID><name>JuiceNet-7F2A</name></SSID>"))
-               .toUtf8();
+        << QString(good).remove(QStringLiteral("<SSID><name>JuiceNet-7F2A</name></SSID>")).toUtf8();
     QTest::newRow("a file cut short") << good.left(good.size() / 2).toUtf8();
     QTest::newRow("an empty file") << QByteArray();
 }
@@ -433,16 +481,33 @@ void TestNetshStandin::addProfileRefusesBrokenDocuments()
     QCOMPARE(run(netctl::connectArgs(charger, ifaceName)).exitCode, 1);
 }
 
+void TestNetshStandin::hostileSsidProfileJoinsExactlyThatNetwork()
+{
+    const QString hostile = QStringLiteral("JuiceNet</name><x>&\"'");
+    QJsonObject state = homeLaptop();
+    QJsonArray networks = state.value(QStringLiteral("networks")).toArray();
+    networks.append(network(hostile, QStringLiteral("Open"), QStringLiteral("10.10.10.3"),
+                            {bssid(QStringLiteral("5e:4c:9b:8e:46:d9"), 80, 1)}));
+    state.insert(QStringLiteral("networks"), networks);
+    writeState(state);
+
+    const QString path = writeProfile(netctl::openNetworkProfileXml(hostile).toUtf8());
+    const Outcome added = run(netctl::addProfileArgs(path, ifaceName));
+    QCOMPARE(added.exitCode, 0);
+    QCOMPARE(added.out, QStringLiteral("Profile ") + hostile +
+                            QStringLiteral(" is added on interface Wi-Fi 2.\r\n\r\n"));
+    QVERIFY(netctl::connectSucceeded(run(netctl::connectArgs(hostile, ifaceName)).out));
+    QCOMPARE(netctl::parseCurrentSsid(run(netctl::showInterfacesArgs()).out), hostile);
+}
+
 void TestNetshStandin::journalRecordsEveryInvocationInOrder()
 {
     const QByteArray xml = netctl::openNetworkProfileXml(charger).toUtf8();
     const QString path = writeProfile(xml);
-    const QList<QStringList> issued = {netctl::showInterfacesArgs(), netctl::disconnectAllArgs(),
-                                       netctl::addProfileArgs(path, ifaceName),
-                                       netctl::setStaticAddressArgs(ifaceName),
-                                       netctl::addProfileArgs(dir->filePath(QStringLiteral(
-                                                                  "missing.xml")),
-                                                              ifaceName)};
+    const QList<QStringList> issued = {
+        netctl::showInterfacesArgs(), netctl::disconnectAllArgs(),
+        netctl::addProfileArgs(path, ifaceName), netctl::setStaticAddressArgs(ifaceName),
+        netctl::addProfileArgs(dir->filePath(QStringLiteral("missing.xml")), ifaceName)};
     for (const QStringList &arguments : issued)
         run(arguments);
 
@@ -464,10 +529,8 @@ void TestNetshStandin::journalRecordsEveryInvocationInOrder()
     }
     const QJsonObject add = QJsonDocument::fromJson(lines.at(2)).object();
     QCOMPARE(add.value(QStringLiteral("profileXml")).toString(), QString::fromUtf8(xml));
-    QVERIFY(QJsonDocument::fromJson(lines.at(4))
-                .object()
-                .value(QStringLiteral("profileXml"))
-                .isNull());
+    QVERIFY(
+        QJsonDocument::fromJson(lines.at(4)).object().value(QStringLiteral("profileXml")).isNull());
 }
 
 void TestNetshStandin::faultOverridesOutputForLimitedTimes()
@@ -530,8 +593,8 @@ void TestNetshStandin::journalIsWrittenBeforeAHang()
 
 void TestNetshStandin::unknownCommandFails()
 {
-    const Outcome outcome = run({QStringLiteral("wlan"), QStringLiteral("show"),
-                                 QStringLiteral("drivers")});
+    const Outcome outcome =
+        run({QStringLiteral("wlan"), QStringLiteral("show"), QStringLiteral("drivers")});
     QCOMPARE(outcome.exitCode, 1);
     QCOMPARE(outcome.out,
              QStringLiteral("The following command was not found: wlan show drivers.\r\n\r\n"));
