@@ -59,7 +59,8 @@ bool ApiClient::waitForReply(QNetworkReply *reply, QString &response, int timeou
     if (!timer.isActive() && !reply->isFinished())
         reply->abort();
     const bool ok = reply->error() == QNetworkReply::NoError;
-    response = extractResponse(reply->readAll());
+    // An aborted reply is closed and holds nothing more to read.
+    response = extractResponse(reply->isOpen() ? reply->readAll() : QByteArray());
     reply->deleteLater();
     return ok;
 }
