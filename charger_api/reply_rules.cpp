@@ -60,21 +60,34 @@ QString normalizedReply(const QString &reply)
     return reply.trimmed().toLower();
 }
 
+namespace {
+
+// A charger that does not know a command often echoes it ("Unknown command: reboot"), so the
+// echo must not pass for acceptance.
+const QStringList &refusalWords()
+{
+    static const QStringList words = {QStringLiteral("too few args"), QStringLiteral("usage"),
+                                      QStringLiteral("unknown")};
+    return words;
+}
+
+} // namespace
+
 bool runCommandAccepted(bool httpOk, const QString &reply)
 {
     static const QStringList positive = {QStringLiteral("ok"), QStringLiteral("success")};
-    static const QStringList negative = {QStringLiteral("too few args"), QStringLiteral("usage"),
-                                         QStringLiteral("unknown")};
     const QString lowered = normalizedReply(reply);
     return httpOk && containsAnyPositiveWord(lowered, positive) &&
-           !containsAnyWord(lowered, negative);
+           !containsAnyWord(lowered, refusalWords());
 }
 
 bool rebootCommandAccepted(bool httpOk, const QString &reply)
 {
     static const QStringList positive = {QStringLiteral("ok"), QStringLiteral("success"),
                                          QStringLiteral("reboot")};
-    return httpOk && containsAnyPositiveWord(normalizedReply(reply), positive);
+    const QString lowered = normalizedReply(reply);
+    return httpOk && containsAnyPositiveWord(lowered, positive) &&
+           !containsAnyWord(lowered, refusalWords());
 }
 
 bool setValueAccepted(bool httpOk, const QString &reply)

@@ -77,14 +77,17 @@ QStringList IsolatedHome::statuses() const
 
 MessageBoxAnswerer::MessageBoxAnswerer(QMessageBox::StandardButton button)
 {
-    // Polls every 10 ms for at most about 30 s, so a box that never comes cannot keep a
-    // timer alive forever.
+    // Polls every 10 ms for at most about 30 s and stops when the answerer goes out of scope, so a
+    // box that never comes cannot keep a timer alive or be answered by a later test.
     auto seenFlag = seen;
+    auto stillWanted = active;
     auto title = seenTitle;
     auto text = seenText;
     auto poll = std::make_shared<std::function<void(int)>>();
     std::weak_ptr<std::function<void(int)>> weakPoll = poll;
     *poll = [=](int remaining) {
+        if (!*stillWanted)
+            return;
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (box) {
             *seenFlag = true;
@@ -99,6 +102,11 @@ MessageBoxAnswerer::MessageBoxAnswerer(QMessageBox::StandardButton button)
             QTimer::singleShot(10, qApp, [next, remaining]() { (*next)(remaining - 1); });
     };
     QTimer::singleShot(0, qApp, [poll]() { (*poll)(3000); });
+}
+
+MessageBoxAnswerer::~MessageBoxAnswerer()
+{
+    *active = false;
 }
 
 QPushButton *findButton(QWidget *root, const QString &text)

@@ -40,12 +40,16 @@ class MessageBoxAnswerer
 {
 public:
     explicit MessageBoxAnswerer(QMessageBox::StandardButton button);
+    ~MessageBoxAnswerer();
+    MessageBoxAnswerer(const MessageBoxAnswerer &) = delete;
+    MessageBoxAnswerer &operator=(const MessageBoxAnswerer &) = delete;
     bool answered() const { return *seen; }
     QString title() const { return *seenTitle; }
     QString text() const { return *seenText; }
 
 private:
     std::shared_ptr<bool> seen = std::make_shared<bool>(false);
+    std::shared_ptr<bool> active = std::make_shared<bool>(true);
     std::shared_ptr<QString> seenTitle = std::make_shared<QString>();
     std::shared_ptr<QString> seenText = std::make_shared<QString>();
 };

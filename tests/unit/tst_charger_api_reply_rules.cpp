@@ -123,8 +123,12 @@ void TestChargerApiReplyRules::rebootCommandAccepted_data()
     QTest::newRow("Rebooting... is accepted") << true << QStringLiteral("Rebooting...") << true;
     QTest::newRow("OK is accepted") << true << QStringLiteral("OK") << true;
     QTest::newRow("SUCCESS is accepted") << true << QStringLiteral("SUCCESS") << true;
-    QTest::newRow("usage naming reboot is accepted, no word counts against")
-        << true << QStringLiteral("usage: reboot [delay]") << true;
+    QTest::newRow("usage naming reboot is not accepted")
+        << true << QStringLiteral("usage: reboot [delay]") << false;
+    QTest::newRow("an unknown command echoing reboot is not accepted")
+        << true << QStringLiteral("Unknown command: reboot") << false;
+    QTest::newRow("too few args for reboot is not accepted")
+        << true << QStringLiteral("reboot: too few args") << false;
     QTest::newRow("empty reply is not accepted") << true << QString() << false;
     QTest::newRow("unknown command is not accepted")
         << true << QStringLiteral("Unknown command") << false;

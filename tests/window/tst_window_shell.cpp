@@ -55,6 +55,23 @@ QCheckBox *option(const QString &text)
     return nullptr;
 }
 
+// The list in the same card as the button with this text.
+QListWidget *listBesideButton(QWidget *window, const QString &buttonText)
+{
+    QPushButton *button = testsupport::findButton(window, buttonText);
+    return button ? button->parentWidget()->findChild<QListWidget *>() : nullptr;
+}
+
+// The SSID field starts in normal echo mode, the password field in password mode.
+QLineEdit *lineEdit(QWidget *window, QLineEdit::EchoMode mode)
+{
+    for (QLineEdit *edit : window->findChildren<QLineEdit *>()) {
+        if (edit->echoMode() == mode)
+            return edit;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 class WindowShellTest : public QObject
@@ -245,9 +262,10 @@ void WindowShellTest::copiesAChosenNetworkIntoTheSsidField()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY(testsupport::invokeSlot(&window, "goStep3"));
-    auto *list = window.findChildren<QListWidget *>().at(2);
-    auto *ssidEdit = window.findChildren<QLineEdit *>().at(0);
-    auto *passwordEdit = window.findChildren<QLineEdit *>().at(1);
+    auto *list = listBesideButton(&window, QStringLiteral("Scan Available Wi-Fi (from charger)"));
+    QLineEdit *ssidEdit = lineEdit(&window, QLineEdit::Normal);
+    QLineEdit *passwordEdit = lineEdit(&window, QLineEdit::Password);
+    QVERIFY(list && ssidEdit && passwordEdit);
     QCOMPARE(ssidEdit->placeholderText(), QStringLiteral("Wi-Fi SSID"));
     passwordEdit->setText(QStringLiteral("typed before"));
     list->addItems({QStringLiteral("  Home Net  "), QStringLiteral("   ")});
@@ -264,7 +282,8 @@ void WindowShellTest::copiesAChosenNetworkIntoTheSsidField()
 void WindowShellTest::togglesPasswordVisibility()
 {
     MainWindow window;
-    auto *passwordEdit = window.findChildren<QLineEdit *>().at(1);
+    QLineEdit *passwordEdit = lineEdit(&window, QLineEdit::Password);
+    QVERIFY(passwordEdit);
     QCheckBox *show = nullptr;
     for (QCheckBox *box : window.findChildren<QCheckBox *>()) {
         if (box->text() == QLatin1String("Show password"))
