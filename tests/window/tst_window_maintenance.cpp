@@ -84,9 +84,13 @@ QLabel *metric(MainWindow &window, int index)
     return window.findChildren<QLabel *>(QStringLiteral("Metric")).at(index);
 }
 
+// The list in the card of the "Preview cleanup files" button (the page stack reorders its
+// pages' widgets, so child order does not tell the lists apart).
 QListWidget *cleanupList(MainWindow &window)
 {
-    return window.findChildren<QListWidget *>().at(1);
+    QPushButton *preview =
+        testsupport::findButton(&window, QStringLiteral("Preview cleanup files"));
+    return preview ? preview->parentWidget()->findChild<QListWidget *>() : nullptr;
 }
 
 // Every identity block in the log, as its five entries.
