@@ -57,6 +57,8 @@ private:
     // charger_api/
     bool runCommand(const QString &command, QString &usedCommand);
     bool runRebootCommand(const QString &command, QString &usedCommand);
+    bool runJudgedCommand(const QString &command, int timeoutMs,
+                          bool (*accepted)(bool, const QString &), QString &usedCommand);
     bool getDeviceValue(const QString &key, QString &value);
     bool setDeviceValue(const QString &key, const QString &value);
 

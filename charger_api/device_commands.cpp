@@ -38,22 +38,22 @@ bool MainWindow::setDeviceValue(const QString &key, const QString &value)
 
 bool MainWindow::runCommand(const QString &command, QString &usedCommand)
 {
-    QString reply;
-    const bool httpOk = api->sendCommand(command, reply, factoryResetTimeoutMs);
-    const bool cmdOk = charger_api::runCommandAccepted(httpOk, reply);
-    appendLog(QStringLiteral("CMD %1 -> httpOk=%2 cmdOk=%3 response=%4")
-                  .arg(command, charger_api::boolDigit(httpOk), charger_api::boolDigit(cmdOk),
-                       redactSecrets(reply.trimmed())));
-    if (cmdOk)
-        usedCommand = command;
-    return cmdOk;
+    return runJudgedCommand(command, factoryResetTimeoutMs, charger_api::runCommandAccepted,
+                            usedCommand);
 }
 
 bool MainWindow::runRebootCommand(const QString &command, QString &usedCommand)
 {
+    return runJudgedCommand(command, rebootTimeoutMs, charger_api::rebootCommandAccepted,
+                            usedCommand);
+}
+
+bool MainWindow::runJudgedCommand(const QString &command, int timeoutMs,
+                                  bool (*accepted)(bool, const QString &), QString &usedCommand)
+{
     QString reply;
-    const bool httpOk = api->sendCommand(command, reply, rebootTimeoutMs);
-    const bool cmdOk = charger_api::rebootCommandAccepted(httpOk, reply);
+    const bool httpOk = api->sendCommand(command, reply, timeoutMs);
+    const bool cmdOk = accepted(httpOk, reply);
     appendLog(QStringLiteral("CMD %1 -> httpOk=%2 cmdOk=%3 response=%4")
                   .arg(command, charger_api::boolDigit(httpOk), charger_api::boolDigit(cmdOk),
                        redactSecrets(reply.trimmed())));
