@@ -1,0 +1,144 @@
+#include "demo_script.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace demo {
+
+bool pageFromName(const QString &name, Page &page)
+{
+    if (name == QLatin1String("connect"))
+        page = Page::Connect;
+    else if (name == QLatin1String("wifi"))
+        page = Page::Wifi;
+    else if (name == QLatin1String("cleanup"))
+        page = Page::Cleanup;
+    else
+        return false;
+    return true;
+}
+
+QPushButton *findButton(QWidget *root, const QString &text)
+{
+    const QList<QPushButton *> buttons = root->findChildren<QPushButton *>();
+    for (QPushButton *button : buttons) {
+        if (button->text() == text)
+            return button;
+    }
+    return nullptr;
+}
+
+QListWidget *listBeside(QWidget *root, const QString &buttonText)
+{
+    QPushButton *button = findButton(root, buttonText);
+    if (!button || !button->parentWidget())
+        return nullptr;
+    return button->parentWidget()->findChild<QListWidget *>();
+}
+
+PageScript::PageScript(QWidget *window, Page page, QObject *parent)
+    : QObject(parent), window(window), page(page)
+{
+    poll.setInterval(100);
+    connect(&poll, &QTimer::timeout, this, &PageScript::waitForCleanupPreview);
+}
+
+void PageScript::start()
+{
+    QTimer::singleShot(0, this, &PageScript::run);
+}
+
+bool PageScript::press(const QString &buttonText)
+{
+    QPushButton *button = window ? findButton(window, buttonText) : nullptr;
+    if (!button) {
+        fail(QStringLiteral("The window has no button \"%1\".").arg(buttonText));
+        return false;
+    }
+    button->click();
+    return true;
+}
+
+bool PageScript::joinFirstCharger()
+{
+    if (!press(QStringLiteral("Find Charger Wi-Fi")))
+        return false;
+    QListWidget *chargers = listBeside(window, QStringLiteral("Find Charger Wi-Fi"));
+    if (!chargers || chargers->count() == 0) {
+        fail(QStringLiteral("No charger network was found."));
+        return false;
+    }
+    chargers->setCurrentRow(0);
+    return press(QStringLiteral("Connect to Selected")) && press(QStringLiteral("Set Static IP"));
+}
+
+void PageScript::run()
+{
+    if (!window) {
+        fail(QStringLiteral("The window is gone."));
+        return;
+    }
+    switch (page) {
+    case Page::None:
+        emit finished(true, QString());
+        return;
+    case Page::Connect:
+        if (press(QStringLiteral("Find Charger Wi-Fi")))
+            emit finished(true, QStringLiteral("Connect page with the chargers in range."));
+        return;
+    case Page::Wifi: {
+        if (!joinFirstCharger() || !press(QStringLiteral("2  Wi-Fi Setup")) ||
+            !press(QStringLiteral("Scan Available Wi-Fi (from charger)")))
+            return;
+        QListWidget *networks =
+            listBeside(window, QStringLiteral("Scan Available Wi-Fi (from charger)"));
+        if (!networks || networks->count() == 0) {
+            fail(QStringLiteral("The charger reported no customer network."));
+            return;
+        }
+        // What a click on the first network does: fill the SSID and move to the password.
+        networks->setCurrentRow(0);
+        emit networks->itemClicked(networks->item(0));
+        const QList<QLineEdit *> edits = window->findChildren<QLineEdit *>();
+        for (QLineEdit *edit : edits) {
+            if (edit->echoMode() == QLineEdit::Password)
+                edit->setText(QStringLiteral("correct horse"));
+        }
+        emit finished(true, QStringLiteral("Customer Wi-Fi page with the charger's scan."));
+        return;
+    }
+    case Page::Cleanup:
+        if (!joinFirstCharger() || !press(QStringLiteral("Open Wi-Fi Step")) ||
+            !press(QStringLiteral("2  Clear ECache")) ||
+            !press(QStringLiteral("Preview cleanup files")))
+            return;
+        // The listing arrives asynchronously; allow it 15 s.
+        pollsLeft = 150;
+        poll.start();
+        return;
+    }
+}
+
+void PageScript::waitForCleanupPreview()
+{
+    QListWidget *files =
+        window ? listBeside(window, QStringLiteral("Preview cleanup files")) : nullptr;
+    if (files && files->count() > 0) {
+        poll.stop();
+        emit finished(true, QStringLiteral("Cleanup page with the previewed files."));
+        return;
+    }
+    if (--pollsLeft <= 0) {
+        poll.stop();
+        fail(QStringLiteral("The cleanup preview listed no file."));
+    }
+}
+
+void PageScript::fail(const QString &message)
+{
+    emit finished(false, message);
+}
+
+} // namespace demo
