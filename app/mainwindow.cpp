@@ -24,7 +24,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 
 MainWindow::~MainWindow()
 {
-    // These controls are never placed in the window, so nothing else owns them.
+    // These controls have no parent unless advanced mode placed them in the window; deleting
+    // them here covers both cases (a child leaves its parent when deleted).
     delete stepFactoryResetButton;
     delete optGetInfo;
     delete optClearCache;

@@ -265,8 +265,19 @@ void MainWindow::buildUi()
         setStatus(QStringLiteral(
             "Complete Setup selected. Reboot charger until flashing blue, then Scan + Connect."));
     });
-    connect(advancedButton, &QPushButton::clicked, this, [this, options]() {
+    // The options and the factory-reset step have no place in the window until advanced mode
+    // asks for them; shown without one they would each open as a window of their own.
+    auto placeAdvancedControls = [this, options, workflowLayout, wifiLayout, runWorkflowButton]() {
+        if (stepFactoryResetButton->parentWidget())
+            return;
+        workflowLayout->insertWidget(workflowLayout->indexOf(stepWifiButton) + 1,
+                                     stepFactoryResetButton);
+        for (QCheckBox *option : options)
+            wifiLayout->insertWidget(wifiLayout->indexOf(runWorkflowButton), option);
+    };
+    connect(advancedButton, &QPushButton::clicked, this, [this, options, placeAdvancedControls]() {
         completeSetupMode = false;
+        placeAdvancedControls();
         for (QCheckBox *option : options)
             option->setEnabled(true);
         for (QCheckBox *option : options)

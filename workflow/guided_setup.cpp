@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "netctl/netsh_parse.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -13,7 +14,11 @@ void MainWindow::onStartGuidedSetup()
         return;
     }
 
-    originalSsid = currentWifiSsid();
+    // A charger's setup network is never the laptop's own: a run started from one keeps the
+    // network captured before, so the final rejoin does not send the laptop back to a charger.
+    const QString current = currentWifiSsid();
+    if (!netctl::isChargerSsid(current))
+        originalSsid = current;
     setStatus(QStringLiteral(
         "Reboot the charger and wait until it flashes blue. Looking for charger Wi-Fi..."));
     onScanJuiceNet();

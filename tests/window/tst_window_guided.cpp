@@ -223,6 +223,7 @@ private slots:
     void takesTheTargetFromTheFieldOrTheList_data();
     void takesTheTargetFromTheFieldOrTheList();
     void requestsNoRejoinForALaptopThatWasOnNoNetwork();
+    void keepsTheHomeNetworkWhenStartedFromAChargerNetwork();
 
 private:
     // Starts the guided run and returns the status messages it produced.
@@ -613,3 +614,26 @@ void WindowGuidedTest::requestsNoRejoinForALaptopThatWasOnNoNetwork()
 
 QTEST_MAIN(WindowGuidedTest)
 #include "tst_window_guided.moc"
+
+void WindowGuidedTest::keepsTheHomeNetworkWhenStartedFromAChargerNetwork()
+{
+    MainWindow window;
+    // A manual join captures HomeNet and leaves the laptop on the first charger's network.
+    QVERIFY(testsupport::invokeSlot(&window, "onScanJuiceNet"));
+    chargerList(&window)->setCurrentRow(0);
+    QVERIFY(testsupport::invokeSlot(&window, "onConnectSelected"));
+    QCOMPARE(laptop->connectedSsid(), firstCharger);
+    QVERIFY(typeTarget(&window, QStringLiteral("HomeNet"), homePassword));
+    QVERIFY(setOptions(true, false, false, false));
+
+    const QStringList statuses = runGuidedSetup(window);
+
+    QVERIFY2(statuses.contains(QStringLiteral("Restoring laptop Wi-Fi: HomeNet")),
+             qPrintable(statuses.join(QLatin1Char('\n'))));
+    QCOMPARE(statuses.last(), QStringLiteral("Done. Processed 2 charger(s), success: 2."));
+    const QList<QStringList> calls = laptop->invocations();
+    QCOMPARE(calls.last(),
+             QStringList({QStringLiteral("wlan"), QStringLiteral("connect"),
+                          QStringLiteral("name=HomeNet"), QStringLiteral("interface=Wi-Fi")}));
+    QCOMPARE(laptop->connectedSsid(), QStringLiteral("HomeNet"));
+}
