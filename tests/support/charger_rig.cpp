@@ -32,10 +32,10 @@ SimCharger &ChargerRig::charger(const QString &setupSsid)
 SimCharger ChargerRig::standardCharger(const QString &setupSsid, int number)
 {
     const QString suffix = QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
-    SimCharger charger = SimCharger::create(
-        setupSsid, QStringLiteral("JN-22-1000") + suffix,
-        QStringLiteral("70:b3:d5:12:34:") + suffix,
-        QStringLiteral("ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d") + suffix);
+    SimCharger charger =
+        SimCharger::create(setupSsid, QStringLiteral("JN-22-1000") + suffix,
+                           QStringLiteral("70:b3:d5:12:34:") + suffix,
+                           QStringLiteral("ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d") + suffix);
 
     auto network = [](const QString &ssid, const QString &bssid, int channel, int rssi,
                       const QString &security, const QString &password) {
@@ -48,15 +48,15 @@ SimCharger ChargerRig::standardCharger(const QString &setupSsid, int number)
         n.password = password;
         return n;
     };
-    charger.networks = {
-        network(QStringLiteral("HomeNet"), QStringLiteral("a4:2b:b0:11:22:01"), 6, -71,
-                QStringLiteral("WPA2-AES"), QStringLiteral("correct horse")),
-        network(QStringLiteral("HomeNet"), QStringLiteral("a4:2b:b0:11:22:02"), 11, -48,
-                QStringLiteral("WPA2-AES"), QStringLiteral("correct horse")),
-        network(QStringLiteral("CafeOpen"), QStringLiteral("b8:27:eb:00:00:01"), 1, -60,
-                QStringLiteral("OPEN"), QString()),
-        network(QStringLiteral("NeighbourWPA3"), QStringLiteral("c0:ff:ee:00:00:03"), 36, -80,
-                QStringLiteral("WPA3-SAE"), QStringLiteral("neighbour-secret"))};
+    charger.networks = {network(QStringLiteral("HomeNet"), QStringLiteral("a4:2b:b0:11:22:01"), 6,
+                                -71, QStringLiteral("WPA2-AES"), QStringLiteral("correct horse")),
+                        network(QStringLiteral("HomeNet"), QStringLiteral("a4:2b:b0:11:22:02"), 11,
+                                -48, QStringLiteral("WPA2-AES"), QStringLiteral("correct horse")),
+                        network(QStringLiteral("CafeOpen"), QStringLiteral("b8:27:eb:00:00:01"), 1,
+                                -60, QStringLiteral("OPEN"), QString()),
+                        network(QStringLiteral("NeighbourWPA3"),
+                                QStringLiteral("c0:ff:ee:00:00:03"), 36, -80,
+                                QStringLiteral("WPA3-SAE"), QStringLiteral("neighbour-secret"))};
     SimNetwork hidden = network(QString(), QStringLiteral("de:ad:be:ef:00:04"), 3, -66,
                                 QStringLiteral("WPA2-AES"), QStringLiteral("x"));
     hidden.hidden = true;

@@ -20,12 +20,6 @@ private slots:
     void setCommandFillsBothPlaceholdersInOnePass();
     void isSecretKey_data();
     void isSecretKey();
-    void percentEncodeCommand_data();
-    void percentEncodeCommand();
-    void postBody_data();
-    void postBody();
-    void replyTextFromBody_data();
-    void replyTextFromBody();
 };
 
 void TestChargerApiReplyRules::containsPositiveWord_data()
@@ -231,117 +225,6 @@ void TestChargerApiReplyRules::isSecretKey()
     QFETCH(bool, secret);
 
     QCOMPARE(charger_api::isSecretKey(key), secret);
-}
-
-void TestChargerApiReplyRules::percentEncodeCommand_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QByteArray>("encoded");
-
-    QTest::newRow("blank becomes %20")
-        << QStringLiteral("get wlan.ssid") << QByteArray("get%20wlan.ssid");
-    QTest::newRow("double quotes become %22") << QStringLiteral("set wlan.ssid \"My Net\"")
-                                              << QByteArray("set%20wlan.ssid%20%22My%20Net%22");
-    QTest::newRow("slash, equals sign and brackets are encoded")
-        << QStringLiteral("a/b=c [d]") << QByteArray("a%2Fb%3Dc%20%5Bd%5D");
-    QTest::newRow("tilde, hyphen, dot and underscore stay")
-        << QStringLiteral("~-._AZaz09") << QByteArray("~-._AZaz09");
-    QTest::newRow("percent sign is encoded") << QStringLiteral("100%") << QByteArray("100%25");
-    QTest::newRow("u with umlaut is its UTF-8 bytes in upper-case hex")
-        << QString::fromUtf8("\xC3\xBC") << QByteArray("%C3%BC");
-    QTest::newRow("colon, plus, comma and semicolon are encoded")
-        << QStringLiteral("a:b+c,d;e") << QByteArray("a%3Ab%2Bc%2Cd%3Be");
-}
-
-void TestChargerApiReplyRules::percentEncodeCommand()
-{
-    QFETCH(QString, command);
-    QFETCH(QByteArray, encoded);
-
-    QCOMPARE(charger_api::percentEncodeCommand(command), encoded);
-}
-
-void TestChargerApiReplyRules::postBody_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<int>("flags");
-    QTest::addColumn<QByteArray>("body");
-
-    QTest::newRow("quoted file name with a blank")
-        << QStringLiteral("fde \"a b\"") << 0
-        << QByteArray(R"({"command":"fde \"a b\"","flags":0})");
-    QTest::newRow("backslash is escaped and slash is not")
-        << QStringLiteral("fde \"dir\\x/y\"") << 0
-        << QByteArray(R"({"command":"fde \"dir\\x/y\"","flags":0})");
-    QTest::newRow("letters outside ASCII travel as UTF-8")
-        << QString::fromUtf8("fde \"\xC3\xBC\"") << 0
-        << QByteArray("{\"command\":\"fde \\\"\xC3\xBC\\\"\",\"flags\":0}");
-    QTest::newRow("flags other than zero are written as an integer")
-        << QStringLiteral("fde \"x\"") << 3 << QByteArray(R"({"command":"fde \"x\"","flags":3})");
-}
-
-void TestChargerApiReplyRules::postBody()
-{
-    QFETCH(QString, command);
-    QFETCH(int, flags);
-    QFETCH(QByteArray, body);
-
-    QCOMPARE(charger_api::postBody(command, flags), body);
-}
-
-void TestChargerApiReplyRules::replyTextFromBody_data()
-{
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("string response is the string")
-        << QByteArray(R"({"response":"ok"})") << QStringLiteral("ok");
-    QTest::newRow("string response keeps its line ends")
-        << QByteArray(R"({"response":"set ok\r\n"})") << QStringLiteral("set ok\r\n");
-    QTest::newRow("string response outside ASCII is decoded")
-        << QByteArray("{\"response\":\"Caf\xC3\xA9\"}") << QString::fromUtf8("Caf\xC3\xA9");
-    QTest::newRow("array response is compact JSON")
-        << QByteArray(R"({"response": [ "a", 1, true ]})") << QStringLiteral(R"(["a",1,true])");
-    QTest::newRow("object response is compact JSON")
-        << QByteArray(R"({"response": { "k" : "v" }})") << QStringLiteral(R"({"k":"v"})");
-    QTest::newRow("true response is true")
-        << QByteArray(R"({"response":true})") << QStringLiteral("true");
-    QTest::newRow("false response is false")
-        << QByteArray(R"({"response":false})") << QStringLiteral("false");
-    QTest::newRow("number 42 is 42") << QByteArray(R"({"response":42})") << QStringLiteral("42");
-    QTest::newRow("number 7 is 7") << QByteArray(R"({"response":7})") << QStringLiteral("7");
-    QTest::newRow("number 3.14159265 has six significant digits")
-        << QByteArray(R"({"response":3.14159265})") << QStringLiteral("3.14159");
-    QTest::newRow("number of six digits stays whole")
-        << QByteArray(R"({"response":123456})") << QStringLiteral("123456");
-    QTest::newRow("number 1234567 is in exponent form")
-        << QByteArray(R"({"response":1234567})") << QStringLiteral("1.23457e+06");
-    QTest::newRow("negative number keeps its sign")
-        << QByteArray(R"({"response":-0.5})") << QStringLiteral("-0.5");
-    QTest::newRow("null response is the empty text")
-        << QByteArray(R"({"response":null})") << QString();
-    QTest::newRow("object without response is re-serialised compactly")
-        << QByteArray("{ \"code\" : 7,\n  \"msg\" : \"x\" }")
-        << QStringLiteral(R"({"code":7,"msg":"x"})");
-    QTest::newRow("top-level array is re-serialised compactly")
-        << QByteArray("[ 1, \"a\", {\"b\": null} ]\n") << QStringLiteral(R"([1,"a",{"b":null}])");
-    QTest::newRow("plain text keeps its trailing line end")
-        << QByteArray("set ok\n") << QStringLiteral("set ok\n");
-    QTest::newRow("invalid JSON is returned unchanged")
-        << QByteArray("{\"response\": ") << QStringLiteral("{\"response\": ");
-    QTest::newRow("top-level number is returned unchanged")
-        << QByteArray("42\n") << QStringLiteral("42\n");
-    QTest::newRow("top-level string is returned unchanged")
-        << QByteArray("\"ok\"") << QStringLiteral("\"ok\"");
-    QTest::newRow("empty body is the empty text") << QByteArray() << QString();
-}
-
-void TestChargerApiReplyRules::replyTextFromBody()
-{
-    QFETCH(QByteArray, body);
-    QFETCH(QString, text);
-
-    QCOMPARE(charger_api::replyTextFromBody(body), text);
 }
 
 QTEST_APPLESS_MAIN(TestChargerApiReplyRules)
