@@ -9,11 +9,6 @@ QString dataFilePath(const QString &relativePath)
     return QStringLiteral(ZEPHYL_TEST_DATA_DIR "/") + relativePath;
 }
 
-QString sharedFilePath(const QString &relativePath)
-{
-    return QStringLiteral(ZEPHYL_SHARED_DIR "/") + relativePath;
-}
-
 QByteArray readDataFile(const QString &relativePath)
 {
     QFile file(dataFilePath(relativePath));
