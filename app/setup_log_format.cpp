@@ -28,10 +28,12 @@ QString formatLogLine(const QDateTime &at, const QString &text)
 
 QString redactSecrets(const QString &text)
 {
-    // A quoted value may hold blanks, so it is masked up to its closing quote (which stays) or to
-    // the end of the line; an unquoted value ends at the first blank or quote.
+    // The key may be followed by a separator, as in "wlan.passkey: x", "wlan.passkey=x" or the
+    // JSON member "wlan.passkey":"x". A quoted value may hold blanks, so it is masked up to its
+    // closing quote (which stays) or to the end of the line; an unquoted value ends at the first
+    // blank or quote. A value of nothing but blanks is left alone.
     static const QRegularExpression passkey(
-        QStringLiteral(R"((?i)wlan\.passkey(?:\s*"[^"\r\n]+|\s*[^\s"]+))"));
+        QStringLiteral(R"((?i)wlan\.passkey(?:"?\s*[:=])?\s*(?:"\s*[^"\s][^"\r\n]*|[^\s"]+))"));
     QString masked = text;
     masked.replace(passkey, QStringLiteral("wlan.passkey [REDACTED]"));
     return masked;

@@ -56,9 +56,11 @@ bool ApiClient::waitForReply(QNetworkReply *reply, QString &response, int timeou
     if (!reply->isFinished())
         loop.exec();
 
-    if (!timer.isActive() && !reply->isFinished())
+    // Not finished means the time-out fired or the loop was ended from outside (the
+    // application is quitting); either way the exchange did not succeed.
+    if (!reply->isFinished())
         reply->abort();
-    const bool ok = reply->error() == QNetworkReply::NoError;
+    const bool ok = reply->isFinished() && reply->error() == QNetworkReply::NoError;
     // An aborted reply is closed and holds nothing more to read.
     response = extractResponse(reply->isOpen() ? reply->readAll() : QByteArray());
     reply->deleteLater();

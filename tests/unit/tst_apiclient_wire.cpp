@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -44,6 +45,10 @@ private slots:
     void fileListArrivesAsCommandResult_data();
     void fileListArrivesAsCommandResult();
     void fileListFromARefusedPortIsNotOk();
+
+    // Last: once the application has been told to quit, no later event loop of this process
+    // runs normally.
+    void exchangeEndedByQuittingIsNotOk();
 
 private:
     std::unique_ptr<ChargerSimulator> sim;
@@ -160,6 +165,18 @@ void TestApiClientWire::chargerThatNeverAnswersTimesOutWithEmptyText()
     // The abandoned exchange does not block the next one.
     QVERIFY(api.sendCommand(QStringLiteral("get wlan.mac"), response, kTimeoutMs));
     QCOMPARE(response, QStringLiteral("70:b3:d5:12:34:56"));
+}
+
+void TestApiClientWire::exchangeEndedByQuittingIsNotOk()
+{
+    // Closing the window quits the application, which ends every running event loop, the
+    // exchange's own wait included: that is no answer from the charger.
+    sim->addFault(SimFault::hang(QStringLiteral("save")));
+    ApiClient api;
+    QTimer::singleShot(50, qApp, []() { QCoreApplication::exit(0); });
+    QString response = QStringLiteral("left over");
+    QVERIFY(!api.sendCommand(QStringLiteral("save"), response, 30000));
+    QCOMPARE(response, QString());
 }
 
 void TestApiClientWire::droppedConnectionIsNotOk()

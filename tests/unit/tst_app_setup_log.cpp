@@ -49,6 +49,15 @@ void SetupLogFormatTest::redactsPasskeyValues_data()
     QTest::newRow("several occurrences are all masked")
         << R"(wlan.passkey one and Wlan.Passkey "two three" end)"
         << R"(wlan.passkey [REDACTED] and wlan.passkey [REDACTED]" end)";
+    QTest::newRow("a JSON member is masked up to its closing quote")
+        << R"({"wlan.passkey":"my pass","ok":true})"
+        << R"({"wlan.passkey [REDACTED]","ok":true})";
+    QTest::newRow("a colon after the key does not shield the value")
+        << "wlan.passkey: secret1 saved" << "wlan.passkey [REDACTED] saved";
+    QTest::newRow("an equals sign and a quoted value with blanks are masked")
+        << R"(wlan.passkey = "two words" stored)" << R"(wlan.passkey [REDACTED]" stored)";
+    QTest::newRow("a quoted value of blanks only is unchanged")
+        << R"(wlan.passkey " " end)" << R"(wlan.passkey " " end)";
     QTest::newRow("a look-alike key is not masked") << "wlan_passkey visible"
                                                     << "wlan_passkey visible";
 }
