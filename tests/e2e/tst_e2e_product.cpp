@@ -2,9 +2,10 @@
 // resolves to a charger simulator on 127.0.0.1:80 and "netsh" is the stand-in. No proxy is set,
 // so every request reached the simulator through the product's own fixed URL.
 //
-// The start-up and the close-time restore run the unmodified zephyl-wifi-setup binary. The Wi-Fi
-// workflow needs clicks that the binary cannot take from outside; it runs zephyl-e2e-driver, the
-// same window behind the same program entry, pressed by button text.
+// The start-up, the close-time restore and the whole Wi-Fi workflow run the unmodified
+// zephyl-wifi-setup binary; for the workflow, zephyl-e2e-x11-driver works its window on a private
+// Xvfb display with XTEST clicks and keys, at the places zephyl-e2e-layout-probe finds for each
+// control.
 #include "standin_laptop.h"
 #include "test_paths.h"
 
@@ -24,6 +25,7 @@
 #include <QtTest>
 
 #include <unistd.h>
+#include <utility>
 
 using testsupport::StandInLaptop;
 
@@ -60,14 +62,19 @@ QString programPath()
     return buildPath(QStringLiteral("../zephyl-wifi-setup"));
 }
 
-QString driverPath()
-{
-    return buildPath(QStringLiteral("e2e/zephyl-e2e-driver"));
-}
-
 QString closerPath()
 {
     return buildPath(QStringLiteral("e2e/zephyl-e2e-close-window"));
+}
+
+QString layoutProbePath()
+{
+    return buildPath(QStringLiteral("e2e/zephyl-e2e-layout-probe"));
+}
+
+QString x11DriverPath()
+{
+    return buildPath(QStringLiteral("e2e/zephyl-e2e-x11-driver"));
 }
 
 QJsonObject customerNetwork(const QString &ssid, const QString &bssid, int channel, int rssi,
@@ -219,6 +226,15 @@ public:
 
     QString statePath() const { return dir.filePath(QStringLiteral("netsh-state.json")); }
 
+    QString writeFile(const QString &name, const QByteArray &content)
+    {
+        QFile file(dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+        file.write(content);
+        return file.fileName();
+    }
+
     QList<QStringList> netshCommands() const
     {
         QList<QStringList> commands;
@@ -332,6 +348,23 @@ QString pskHex(const QString &password, const QString &ssid)
                                    .toHex());
 }
 
+// The key as wpa_supplicant's own tool derives it from the passphrase, an implementation apart
+// from the product's; Qt's PBKDF2 stands in only where the tool is not installed.
+QString wpaPassphraseKey(const QString &ssid, const QString &password)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("wpa_passphrase"), {ssid, password});
+    if (!tool.waitForFinished(10000) || tool.exitCode() != 0) {
+        tool.kill();
+        tool.waitForFinished(5000);
+        qInfo("wpa_passphrase is not available; the key comes from Qt's PBKDF2");
+        return pskHex(password, ssid);
+    }
+    static const QRegularExpression keyLine(QStringLiteral(R"(^\s*psk=([0-9a-f]{64})\s*$)"),
+                                            QRegularExpression::MultilineOption);
+    return keyLine.match(QString::fromLatin1(tool.readAllStandardOutput())).captured(1);
+}
+
 QString runReport(const RunResult &result)
 {
     return QStringLiteral("exit %1, output:\n%2")
@@ -349,8 +382,8 @@ private slots:
     void initTestCase();
     void startupReadsTheJoinedChargerByItsHostName();
     void closingTheWindowReturnsTheLaptopToDhcp();
-    void wifiWorkflowProvisionsTheChargerAndRestoresTheLaptop_data();
-    void wifiWorkflowProvisionsTheChargerAndRestoresTheLaptop();
+    void clicksAndKeysOnTheWindowProvisionTheChargerAndRestoreTheLaptop_data();
+    void clicksAndKeysOnTheWindowProvisionTheChargerAndRestoreTheLaptop();
 };
 
 void E2eProduct::initTestCase()
@@ -364,7 +397,7 @@ void E2eProduct::initTestCase()
         probe.kill();
         QSKIP("\"unshare -mn true\" fails here: private namespaces are unavailable.");
     }
-    for (const QString &path : {scriptPath(), programPath(), driverPath(),
+    for (const QString &path : {scriptPath(), programPath(),
                                 buildPath(QStringLiteral("../sim/charger/zephyl-charger-sim")),
                                 buildPath(QStringLiteral("../sim/netsh/netsh"))})
         QVERIFY2(QFileInfo::exists(path), qPrintable(path + QStringLiteral(" is missing")));
@@ -462,64 +495,87 @@ void E2eProduct::closingTheWindowReturnsTheLaptopToDhcp()
     QCOMPARE(adapter.value(QStringLiteral("address")).toString(), QStringLiteral("10.10.10.3"));
 }
 
-void E2eProduct::wifiWorkflowProvisionsTheChargerAndRestoresTheLaptop_data()
+void E2eProduct::clicksAndKeysOnTheWindowProvisionTheChargerAndRestoreTheLaptop_data()
 {
+    QTest::addColumn<int>("chargerRow");
     QTest::addColumn<QString>("charger");
+    QTest::addColumn<int>("customerNetworks");
     QTest::addColumn<QString>("verifiedAccessPoint");
     QTest::addColumn<QStringList>("rebootCommands");
 
-    QTest::newRow("quoted values, HomeNet verified at its stronger access point")
-        << QStringLiteral("JuiceNet-3C4D") << QStringLiteral("a4:2b:b0:11:22:34 44")
+    QTest::newRow("first charger, plain replies, HomeNet at its one access point")
+        << 0 << QStringLiteral("JuiceNet-1A2B") << 1 << QStringLiteral("a4:2b:b0:11:22:33 6")
         << QStringList{QStringLiteral("reboot")};
-    QTest::newRow("JSON replies, a firmware without reboot is reset instead")
-        << QStringLiteral("JuiceNet-5E6F") << QStringLiteral("a4:2b:b0:11:22:33 6")
+    QTest::newRow("second charger, quoted values, HomeNet verified at its stronger access point")
+        << 1 << QStringLiteral("JuiceNet-3C4D") << 2 << QStringLiteral("a4:2b:b0:11:22:34 44")
+        << QStringList{QStringLiteral("reboot")};
+    QTest::newRow("third charger, JSON replies, a firmware without reboot is reset instead")
+        << 2 << QStringLiteral("JuiceNet-5E6F") << 2 << QStringLiteral("a4:2b:b0:11:22:33 6")
         << QStringList{QStringLiteral("reboot"), QStringLiteral("reset")};
 }
 
-void E2eProduct::wifiWorkflowProvisionsTheChargerAndRestoresTheLaptop()
+void E2eProduct::clicksAndKeysOnTheWindowProvisionTheChargerAndRestoreTheLaptop()
 {
+    QFETCH(int, chargerRow);
     QFETCH(QString, charger);
+    QFETCH(int, customerNetworks);
     QFETCH(QString, verifiedAccessPoint);
     QFETCH(QStringList, rebootCommands);
+    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+        QSKIP("Xvfb is not installed (scripts/install-deps.sh installs it).");
+    for (const QString &helper : {closerPath(), x11DriverPath()}) {
+        if (!QFileInfo::exists(helper))
+            QSKIP(qPrintable(helper + QStringLiteral(" was not built (it needs the X11 and XTest "
+                                                     "development files).")));
+    }
+    QVERIFY2(QFileInfo::exists(layoutProbePath()), qPrintable(layoutProbePath()));
+
     const QString password = QStringLiteral("correct horse");
 
-    NamespaceRun run(laptopAtHome());
-    const RunResult result =
-        run.run({}, {driverPath(), charger, QStringLiteral("HomeNet"), password});
-    QVERIFY2(result.finished && result.exitCode == 0, qPrintable(runReport(result)));
+    // What a technician does, control by control; each click waits for the log entries that
+    // show its slot has finished before the next one goes out, since the window runs nested
+    // slots for input that arrives while it waits for the charger.
+    const QStringList steps{
+        QStringLiteral("await\tSTATUS: Ready."),
+        QStringLiteral("click\tFind Charger Wi-Fi\tSTATUS: Found 3 charger network(s)."),
+        QStringLiteral("click\tNearby Charger Wi-Fi/%1").arg(chargerRow),
+        QStringLiteral("click\tConnect to Selected\tSTATUS: Connected to %1\t"
+                       "========================")
+            .arg(charger),
+        QStringLiteral("click\tSet Static IP\tSTATUS: Static IP applied (10.10.10.2).\t"
+                       "CMD get system.uuid*"),
+        QStringLiteral("click\t2  Wi-Fi Setup"),
+        QStringLiteral("click\tScan Available Wi-Fi (from charger)\t"
+                       "STATUS: Found %1 Wi-Fi network(s) from charger scan.")
+            .arg(customerNetworks),
+        QStringLiteral(
+            "click\tCustomer Wi-Fi/0\tSTATUS: Selected Wi-Fi: HomeNet (enter password)."),
+        QStringLiteral("click\tPassword"),
+        QStringLiteral("type\t") + password,
+        QStringLiteral("click\tSet Wi-Fi + Reboot Charger\t"
+                       "STATUS: Wi-Fi saved. Reboot command sent (%1).\t"
+                       "Reconnect requested for original SSID: HomeNet")
+            .arg(rebootCommands.last()),
+        QStringLiteral("close")};
 
-    // Every request travelled to the fixed host name as an encoded GET.
-    const QList<ChargerRequest> requests = run.chargerRequests();
-    QVERIFY(!requests.isEmpty());
-    for (const ChargerRequest &request : requests) {
-        QCOMPARE(request.method, QStringLiteral("GET"));
-        QCOMPARE(request.host, QStringLiteral("setup.zephyl"));
-        QCOMPARE(request.path, QStringLiteral("/command/") +
-                                   QString::fromLatin1(QUrl::toPercentEncoding(request.command)));
+    NamespaceRun run(laptopAtHome());
+    const QString stepsFile =
+        run.writeFile(QStringLiteral("steps.txt"), steps.join(QLatin1Char('\n')).toUtf8());
+    const RunResult result = run.run(
+        {QStringLiteral("--x11")},
+        {x11DriverPath(), QStringLiteral("--probe"), layoutProbePath(), QStringLiteral("--steps"),
+         stepsFile, QStringLiteral("--closer"), closerPath(), QStringLiteral("--"), programPath()});
+    if (!result.finished || result.exitCode != 0) {
+        // Line by line: the driver's account of every step and the log can be long.
+        for (const QByteArray &line : result.output.split('\n'))
+            qInfo("%s", line.constData());
+        QFAIL(qPrintable(QStringLiteral("the run ended with exit code %1%2")
+                             .arg(result.exitCode)
+                             .arg(result.finished ? QString() : QStringLiteral(", stopped"))));
     }
 
-    // From the customer scan on: scan, verify, write, save, verify again, reboot.
-    const QString verify =
-        QStringLiteral("network_verify wifi HomeNet %1 4 %2")
-            .arg(verifiedAccessPoint, pskHex(password, QStringLiteral("HomeNet")));
-    QStringList expected{QStringLiteral("wlan_scan -v"),
-                         QStringLiteral("wlan_scan -v"),
-                         verify,
-                         QStringLiteral("set wlan.ssid \"HomeNet\""),
-                         QStringLiteral("set wlan.passkey \"correct horse\""),
-                         QStringLiteral("set wlan.auto_join.enabled 1"),
-                         QStringLiteral("save"),
-                         QStringLiteral("wlan_scan -v"),
-                         verify};
-    expected << rebootCommands;
-    const QStringList commands = run.commandsTo(charger);
-    const qsizetype scan = commands.indexOf(QStringLiteral("wlan_scan -v"));
-    QVERIFY2(scan >= 0, qPrintable(commands.join(QLatin1Char('\n'))));
-    QCOMPARE(commands.mid(scan), expected);
-
-    // The laptop: join by temporary open profile, static address, then the restore twice (after
-    // the reboot and when the window closes), each back to DHCP and to HomeNet.
-    const QList<QStringList> netsh = run.netshCommands();
+    // The laptop: found the chargers, joined the chosen one by a temporary open profile, took the
+    // static address, and was restored twice: after the reboot and when the window closed.
     const QStringList restore{QStringLiteral("interface ip set address name=Wi-Fi source=dhcp"),
                               QStringLiteral("interface ip set dns name=Wi-Fi source=dhcp"),
                               QStringLiteral("wlan disconnect interface=Wi-Fi"),
@@ -538,35 +594,94 @@ void E2eProduct::wifiWorkflowProvisionsTheChargerAndRestoresTheLaptop()
         QStringLiteral("interface ip set dns name=Wi-Fi static 10.10.10.1 primary"),
         QStringLiteral("interface ip show addresses Wi-Fi")};
     expectedNetsh << restore << restore;
-    QStringList netshLines;
-    for (QStringList command : netsh) {
+    QList<QStringList> expectedArguments;
+    for (const QString &line : std::as_const(expectedNetsh))
+        expectedArguments << argv(line);
+    QList<QStringList> netsh = run.netshCommands();
+    for (QStringList &command : netsh) {
         if (command.size() == 5 && command.at(2) == QLatin1String("profile") &&
             command.at(3).startsWith(QStringLiteral("filename=") + QDir::tempPath() +
                                      QStringLiteral("/zephyl_")))
             command[3] = QStringLiteral("filename=<profile>");
-        netshLines << command.join(QLatin1Char(' '));
     }
-    QCOMPARE(netshLines, expectedNetsh);
+    QCOMPARE(netsh, expectedArguments);
     const QStringList profiles = run.addedProfiles();
     QCOMPARE(profiles.size(), 1);
     QCOMPARE(profiles.first().count(QStringLiteral("<name>") + charger + QStringLiteral("</name>")),
              2);
-
     const QJsonObject adapter = run.laptopAdapter();
     QCOMPARE(adapter.value(QStringLiteral("connectedSsid")).toString(), QStringLiteral("HomeNet"));
     QCOMPARE(adapter.value(QStringLiteral("dhcp")).toBool(), true);
+    QCOMPARE(adapter.value(QStringLiteral("dnsDhcp")).toBool(), true);
 
+    // The charger: every request a GET of the fixed URL; the header cards read after the join
+    // and after the static address, the customer scan, then scan, verify, write, save, verify
+    // again and reboot.
+    // Until the join no charger was on the laptop's network, so the start-up reads went
+    // unanswered; from the join on, only the chosen charger answered.
+    const QList<ChargerRequest> requests = run.chargerRequests();
+    bool joined = false;
+    for (const ChargerRequest &request : requests) {
+        QCOMPARE(request.method, QStringLiteral("GET"));
+        QCOMPARE(request.host, QStringLiteral("setup.zephyl"));
+        QCOMPARE(request.path, QStringLiteral("/command/") +
+                                   QString::fromLatin1(QUrl::toPercentEncoding(request.command)));
+        joined = joined || !request.charger.isEmpty();
+        QCOMPARE(request.charger, joined ? charger : QString());
+    }
+    const QString key = wpaPassphraseKey(QStringLiteral("HomeNet"), password);
+    QCOMPARE(key.size(), 64);
+    const QString verify =
+        QStringLiteral("network_verify wifi HomeNet %1 4 %2").arg(verifiedAccessPoint, key);
+    const QStringList headerCards{
+        QStringLiteral("get wlan.ssid"), QStringLiteral("get wlan.passkey"),
+        QStringLiteral("get system.euid"), QStringLiteral("get system.uuid")};
+    QStringList expectedCommands = headerCards;
+    expectedCommands << QStringLiteral("get system.uuid") << QStringLiteral("get system.serial")
+                     << QStringLiteral("get wlan.mac");
+    expectedCommands << headerCards;
+    expectedCommands << QStringLiteral("wlan_scan -v") << QStringLiteral("wlan_scan -v") << verify
+                     << QStringLiteral("set wlan.ssid \"HomeNet\"")
+                     << QStringLiteral("set wlan.passkey \"correct horse\"")
+                     << QStringLiteral("set wlan.auto_join.enabled 1") << QStringLiteral("save")
+                     << QStringLiteral("wlan_scan -v") << verify << rebootCommands;
+    QCOMPARE(run.commandsTo(charger), expectedCommands);
+
+    const QStringList expectedStatus{
+        QStringLiteral("STATUS: Ready."),
+        QStringLiteral("STATUS: Found 3 charger network(s)."),
+        QStringLiteral("STATUS: Connecting to %1...").arg(charger),
+        QStringLiteral("STATUS: Connected to %1").arg(charger),
+        QStringLiteral("STATUS: Static IP applied (10.10.10.2)."),
+        QStringLiteral("STATUS: Scanning Wi-Fi from charger..."),
+        QStringLiteral("STATUS: Found %1 Wi-Fi network(s) from charger scan.")
+            .arg(customerNetworks),
+        QStringLiteral("STATUS: Selected Wi-Fi: HomeNet (enter password)."),
+        QStringLiteral("STATUS: Verifying network before applying credentials..."),
+        QStringLiteral("STATUS: Running network verify before applying Wi-Fi credentials..."),
+        QStringLiteral("STATUS: Network verify passed: credentials are valid."),
+        QStringLiteral("STATUS: Applying customer Wi-Fi credentials (set + save)..."),
+        QStringLiteral("STATUS: Verifying Wi-Fi authentication before reboot..."),
+        QStringLiteral("STATUS: Wi-Fi auth verified."),
+        QStringLiteral("STATUS: Wi-Fi saved. Reboot command sent (%1).")
+            .arg(rebootCommands.last())};
     const QStringList entries = run.logEntries();
+    QStringList status;
+    for (const QString &entry : entries) {
+        if (entry.startsWith(QStringLiteral("STATUS: ")))
+            status << entry;
+    }
+    QCOMPARE(status, expectedStatus);
     QVERIFY2(entries.contains(QStringLiteral("Captured original laptop Wi-Fi: HomeNet")),
              qPrintable(entries.join(QLatin1Char('\n'))));
-    const QString rebootStatus =
-        QStringLiteral("STATUS: Wi-Fi saved. Reboot command sent (%1).").arg(rebootCommands.last());
-    QVERIFY2(entries.contains(rebootStatus), qPrintable(entries.join(QLatin1Char('\n'))));
     const QStringList restoreLines{
         QStringLiteral("Laptop network restored to DHCP on interface: Wi-Fi"),
         QStringLiteral("Reconnect requested for original SSID: HomeNet")};
     QCOMPARE(entries.mid(entries.size() - 4), restoreLines + restoreLines);
-    QVERIFY(!run.logText().contains(password));
+
+    const QString logText = run.logText();
+    QVERIFY(!logText.contains(password));
+    QVERIFY(!logText.contains(key));
 }
 
 QTEST_GUILESS_MAIN(E2eProduct)
