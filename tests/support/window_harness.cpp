@@ -99,9 +99,10 @@ MessageBoxAnswerer::MessageBoxAnswerer(QMessageBox::StandardButton button)
         if (remaining <= 0)
             return;
         if (auto next = weakPoll.lock())
-            QTimer::singleShot(10, qApp, [next, remaining]() { (*next)(remaining - 1); });
+            QTimer::singleShot(10, QCoreApplication::instance(),
+                               [next, remaining]() { (*next)(remaining - 1); });
     };
-    QTimer::singleShot(0, qApp, [poll]() { (*poll)(3000); });
+    QTimer::singleShot(0, QCoreApplication::instance(), [poll]() { (*poll)(3000); });
 }
 
 MessageBoxAnswerer::~MessageBoxAnswerer()

@@ -173,7 +173,7 @@ void TestApiClientWire::exchangeEndedByQuittingIsNotOk()
     // exchange's own wait included: that is no answer from the charger.
     sim->addFault(SimFault::hang(QStringLiteral("save")));
     ApiClient api;
-    QTimer::singleShot(50, qApp, []() { QCoreApplication::exit(0); });
+    QTimer::singleShot(50, QCoreApplication::instance(), []() { QCoreApplication::exit(0); });
     QString response = QStringLiteral("left over");
     QVERIFY(!api.sendCommand(QStringLiteral("save"), response, 30000));
     QCOMPARE(response, QString());
