@@ -31,8 +31,15 @@ void MainWindow::onStartGuidedSetup()
         return;
     }
 
+    // Closing the window restores the laptop's network while the run waits inside a step; the run
+    // must not then join and readdress the laptop for the chargers that remain.
+    const bool shownAtStart = isVisible();
     int successes = 0;
     for (const QString &charger : chargers) {
+        if (shownAtStart && !isVisible()) {
+            appendLog(QStringLiteral("Guided setup stopped: the window was closed."));
+            return;
+        }
         setStatus(QStringLiteral("Found a charger, connecting... ") + charger);
         if (!connectToWifi(charger)) {
             setStatus(QStringLiteral("Could not connect to ") + charger +

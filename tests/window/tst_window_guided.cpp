@@ -13,6 +13,7 @@
 #include <QMap>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -224,6 +225,7 @@ private slots:
     void takesTheTargetFromTheFieldOrTheList();
     void requestsNoRejoinForALaptopThatWasOnNoNetwork();
     void keepsTheHomeNetworkWhenStartedFromAChargerNetwork();
+    void stopsBeforeTheNextChargerWhenTheWindowIsClosed();
 
 private:
     // Starts the guided run and returns the status messages it produced.
@@ -612,9 +614,6 @@ void WindowGuidedTest::requestsNoRejoinForALaptopThatWasOnNoNetwork()
     QCOMPARE(laptop->connectedSsid(), secondCharger);
 }
 
-QTEST_MAIN(WindowGuidedTest)
-#include "tst_window_guided.moc"
-
 void WindowGuidedTest::keepsTheHomeNetworkWhenStartedFromAChargerNetwork()
 {
     MainWindow window;
@@ -637,3 +636,39 @@ void WindowGuidedTest::keepsTheHomeNetworkWhenStartedFromAChargerNetwork()
                           QStringLiteral("name=HomeNet"), QStringLiteral("interface=Wi-Fi")}));
     QCOMPARE(laptop->connectedSsid(), QStringLiteral("HomeNet"));
 }
+
+void WindowGuidedTest::stopsBeforeTheNextChargerWhenTheWindowIsClosed()
+{
+    // The technician closes the window while the first charger is being verified.
+    const bool quitOnClose = QGuiApplication::quitOnLastWindowClosed();
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(typeTarget(&window, QStringLiteral("HomeNet"), homePassword));
+    QVERIFY(setOptions(false, false, true, false));
+    QObject::connect(&rig->sim, &ChargerSimulator::requestReceived, &window,
+                     [&window](const SimRequest &request) {
+                         if (request.command.startsWith(QLatin1String("network_verify")))
+                             QTimer::singleShot(0, &window, &QWidget::close);
+                     });
+
+    const QStringList statuses = runGuidedSetup(window);
+    QGuiApplication::setQuitOnLastWindowClosed(quitOnClose);
+
+    QVERIFY(home->logEntries().contains(
+        QStringLiteral("Guided setup stopped: the window was closed.")));
+    QVERIFY(!statuses.last().startsWith(QLatin1String("Done.")));
+    // The close restored the laptop; the second charger was never joined or readdressed.
+    const QList<QStringList> calls = laptop->invocations();
+    for (const QStringList &call : calls)
+        QVERIFY2(!call.join(QLatin1Char(' ')).contains(secondCharger),
+                 qPrintable(call.join(QLatin1Char(' '))));
+    QCOMPARE(calls.last(),
+             QStringList({QStringLiteral("wlan"), QStringLiteral("connect"),
+                          QStringLiteral("name=HomeNet"), QStringLiteral("interface=Wi-Fi")}));
+    QCOMPARE(laptop->connectedSsid(), QStringLiteral("HomeNet"));
+}
+
+QTEST_MAIN(WindowGuidedTest)
+#include "tst_window_guided.moc"
