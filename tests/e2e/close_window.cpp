@@ -2,6 +2,8 @@
 // close, the way a window manager passes on a click on the close box (a WM_DELETE_WINDOW client
 // message). The program then runs its own close handling, which a signal would skip. Exits 0 when
 // the message was sent, 1 when no such window appeared within the time-out, 2 without a display.
+#include "x11_windows.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -12,55 +14,7 @@
 #include <string>
 #include <thread>
 
-namespace {
-
-std::string windowTitle(Display *display, Window window)
-{
-    const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
-    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char *data = nullptr;
-    std::string title;
-    if (XGetWindowProperty(display, window, netWmName, 0, 1024, False, utf8, &type, &format, &count,
-                           &remaining, &data) == Success &&
-        data) {
-        title.assign(reinterpret_cast<const char *>(data), count);
-        XFree(data);
-    }
-    if (title.empty()) {
-        char *name = nullptr;
-        if (XFetchName(display, window, &name) && name) {
-            title = name;
-            XFree(name);
-        }
-    }
-    return title;
-}
-
-Window findViewableWindow(Display *display, const std::string &title)
-{
-    Window root = 0;
-    Window parent = 0;
-    Window *children = nullptr;
-    unsigned int count = 0;
-    Window found = 0;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
-        return 0;
-    for (unsigned int i = 0; i < count && !found; ++i) {
-        XWindowAttributes attributes;
-        if (XGetWindowAttributes(display, children[i], &attributes) &&
-            attributes.map_state == IsViewable && windowTitle(display, children[i]) == title)
-            found = children[i];
-    }
-    if (children)
-        XFree(children);
-    return found;
-}
-
-} // namespace
+using e2e::findViewableWindow;
 
 int main(int argc, char *argv[])
 {

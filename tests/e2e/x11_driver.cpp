@@ -20,6 +20,8 @@
 //
 // Exit code: PROGRAM's, when every step passed and it ended by itself after "close"; 3 when a
 // step failed (PROGRAM is then ended); 2 for a usage or set-up error.
+#include "x11_windows.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -146,51 +148,7 @@ int matchedInOrder(const QStringList &entries, qsizetype from, const QStringList
     return matched;
 }
 
-std::string windowTitle(Display *display, Window window)
-{
-    const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
-    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char *data = nullptr;
-    std::string title;
-    if (XGetWindowProperty(display, window, netWmName, 0, 1024, False, utf8, &type, &format, &count,
-                           &remaining, &data) == Success &&
-        data) {
-        title.assign(reinterpret_cast<const char *>(data), count);
-        XFree(data);
-    }
-    if (title.empty()) {
-        char *name = nullptr;
-        if (XFetchName(display, window, &name) && name) {
-            title = name;
-            XFree(name);
-        }
-    }
-    return title;
-}
-
-Window findViewableWindow(Display *display, const std::string &title)
-{
-    Window root = 0;
-    Window parent = 0;
-    Window *children = nullptr;
-    unsigned int count = 0;
-    Window found = 0;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
-        return 0;
-    for (unsigned int i = 0; i < count && !found; ++i) {
-        XWindowAttributes attributes;
-        if (XGetWindowAttributes(display, children[i], &attributes) &&
-            attributes.map_state == IsViewable && windowTitle(display, children[i]) == title)
-            found = children[i];
-    }
-    if (children)
-        XFree(children);
-    return found;
-}
+using e2e::findViewableWindow;
 
 class Driver
 {

@@ -53,11 +53,13 @@ void SetupLogFormatTest::redactsPasskeyValues_data()
         << R"({"wlan.passkey":"my pass","ok":true})"
         << R"({"wlan.passkey [REDACTED]","ok":true})";
     QTest::newRow("a colon after the key does not shield the value")
-        << "wlan.passkey: secret1 saved" << "wlan.passkey [REDACTED] saved";
+        << "wlan.passkey: secret1 saved"
+        << "wlan.passkey [REDACTED] saved";
     QTest::newRow("an equals sign and a quoted value with blanks are masked")
-        << R"(wlan.passkey = "two words" stored)" << R"(wlan.passkey [REDACTED]" stored)";
-    QTest::newRow("a quoted value of blanks only is unchanged")
-        << R"(wlan.passkey " " end)" << R"(wlan.passkey " " end)";
+        << R"(wlan.passkey = "two words" stored)"
+        << R"(wlan.passkey [REDACTED]" stored)";
+    QTest::newRow("a quoted value of blanks only is unchanged") << R"(wlan.passkey " " end)"
+                                                                << R"(wlan.passkey " " end)";
     QTest::newRow("a look-alike key is not masked") << "wlan_passkey visible"
                                                     << "wlan_passkey visible";
 }
