@@ -7,6 +7,8 @@
 #include <QJsonArray>
 #include <QRegularExpression>
 
+#include <optional>
+
 namespace netsh_standin {
 
 namespace {
@@ -489,6 +491,25 @@ Reply SimulatedLaptop::showInterfaces()
     return succeed(lines(out));
 }
 
+std::optional<Reply> SimulatedLaptop::namedInterfaces(const QHash<QString, QString> &params,
+                                                      QList<int> &indexes) const
+{
+    // "interface=X" names one adapter; without it a command acts on every adapter.
+    const QJsonArray interfaces = root.value(QStringLiteral("interfaces")).toArray();
+    if (interfaces.isEmpty())
+        return failLine(s(noWirelessInterface));
+    if (params.contains(QStringLiteral("interface"))) {
+        const int at = interfaceIndex(params.value(QStringLiteral("interface")));
+        if (at < 0)
+            return failLine(s(noSuchWirelessInterface));
+        indexes << at;
+        return std::nullopt;
+    }
+    for (int i = 0; i < interfaces.size(); ++i)
+        indexes << i;
+    return std::nullopt;
+}
+
 Reply SimulatedLaptop::showNetworks(const QStringList &params)
 {
     QHash<QString, QString> p;
@@ -498,24 +519,14 @@ Reply SimulatedLaptop::showNetworks(const QStringList &params)
     if (mode != QStringLiteral("ssid") && mode != QStringLiteral("bssid"))
         return failLine(s(parameterIncorrect));
 
-    const QJsonArray interfaces = root.value(QStringLiteral("interfaces")).toArray();
-    if (interfaces.isEmpty())
-        return failLine(s(noWirelessInterface));
     QList<int> shown;
-    if (p.contains(QStringLiteral("interface"))) {
-        const int at = interfaceIndex(p.value(QStringLiteral("interface")));
-        if (at < 0)
-            return failLine(s(noSuchWirelessInterface));
-        shown << at;
-    } else {
-        for (int i = 0; i < interfaces.size(); ++i)
-            shown << i;
-    }
+    if (const std::optional<Reply> failure = namedInterfaces(p, shown))
+        return *failure;
 
     const QJsonArray networks = root.value(QStringLiteral("networks")).toArray();
     QStringList out;
     for (const int index : shown) {
-        const QString name = str(interfaces.at(index).toObject(), "name");
+        const QString name = str(interfaceAt(index), "name");
         QList<QJsonObject> visible;
         for (const QJsonValue &v : networks) {
             if (visibleOn(v.toObject(), name))
@@ -567,19 +578,9 @@ Reply SimulatedLaptop::disconnect(const QStringList &params)
     QHash<QString, QString> p;
     if (!keyedParams(params, {QStringLiteral("interface")}, p))
         return failLine(s(parameterIncorrect));
-    const QJsonArray interfaces = root.value(QStringLiteral("interfaces")).toArray();
-    if (interfaces.isEmpty())
-        return failLine(s(noWirelessInterface));
     QList<int> targets;
-    if (p.contains(QStringLiteral("interface"))) {
-        const int at = interfaceIndex(p.value(QStringLiteral("interface")));
-        if (at < 0)
-            return failLine(s(noSuchWirelessInterface));
-        targets << at;
-    } else {
-        for (int i = 0; i < interfaces.size(); ++i)
-            targets << i;
-    }
+    if (const std::optional<Reply> failure = namedInterfaces(p, targets))
+        return *failure;
     QStringList out;
     for (const int at : targets) {
         leaveNetwork(at);
@@ -642,19 +643,9 @@ Reply SimulatedLaptop::addProfile(const QStringList &params)
         return failLine(s(parameterIncorrect));
     if (!p.contains(QStringLiteral("filename")))
         return failLine(s(essentialMissing));
-    const QJsonArray interfaces = root.value(QStringLiteral("interfaces")).toArray();
-    if (interfaces.isEmpty())
-        return failLine(s(noWirelessInterface));
     QList<int> targets;
-    if (p.contains(QStringLiteral("interface"))) {
-        const int at = interfaceIndex(p.value(QStringLiteral("interface")));
-        if (at < 0)
-            return failLine(s(noSuchWirelessInterface));
-        targets << at;
-    } else {
-        for (int i = 0; i < interfaces.size(); ++i)
-            targets << i;
-    }
+    if (const std::optional<Reply> failure = namedInterfaces(p, targets))
+        return *failure;
 
     QFile file(p.value(QStringLiteral("filename")));
     if (!file.open(QIODevice::ReadOnly))

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QHash>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // The laptop behind the netsh stand-in: its Wi-Fi adapters, the networks in range, the stored
 // WLAN profiles and the addressing of each adapter, all kept in one JSON object so that keys
@@ -44,6 +47,9 @@ private:
     Reply showAddresses(const QStringList &params);
 
     int interfaceIndex(const QString &name) const;
+    // The adapters a command names, or the failure to print when it names none that exists.
+    std::optional<Reply> namedInterfaces(const QHash<QString, QString> &params,
+                                         QList<int> &indexes) const;
     int networkIndex(const QString &ssid, const QString &interfaceName) const;
     QJsonObject interfaceAt(int index) const;
     void setInterfaceAt(int index, const QJsonObject &iface);
