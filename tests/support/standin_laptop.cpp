@@ -45,6 +45,11 @@ QString StandInLaptop::statePath() const
     return dir.filePath(QStringLiteral("netsh-state.json"));
 }
 
+QString StandInLaptop::journalPath() const
+{
+    return journalPathIn(dir);
+}
+
 QJsonObject StandInLaptop::adapter(const QString &name, const QString &connectedSsid,
                                    const QString &address)
 {
@@ -97,6 +102,13 @@ QJsonObject StandInLaptop::homeLaptop(const QStringList &chargerSsids, const QSt
                                                           QStringLiteral("192.168.1.23"))}},
         {QStringLiteral("networks"), networks},
         {QStringLiteral("profiles"), QJsonArray{profile(QStringLiteral("HomeNet"), adapterName)}}};
+}
+
+void StandInLaptop::append(QJsonObject &state, const QString &key, const QJsonObject &item)
+{
+    QJsonArray items = state.value(key).toArray();
+    items.append(item);
+    state.insert(key, items);
 }
 
 void StandInLaptop::writeState(const QJsonObject &state)
@@ -153,10 +165,34 @@ void StandInLaptop::clearJournal()
 
 QString StandInLaptop::connectedSsid() const
 {
+    return firstAdapter().value(QLatin1String("connectedSsid")).toString();
+}
+
+void StandInLaptop::setConnectedSsid(const QString &ssid)
+{
+    QJsonObject state = readState();
+    QJsonArray adapters = state.value(QLatin1String("interfaces")).toArray();
+    QJsonObject first = adapters.first().toObject();
+    first.insert(QStringLiteral("connectedSsid"), ssid);
+    first.insert(QStringLiteral("state"),
+                 ssid.isEmpty() ? QStringLiteral("disconnected") : QStringLiteral("connected"));
+    adapters.replace(0, first);
+    state.insert(QStringLiteral("interfaces"), adapters);
+    writeState(state);
+}
+
+QJsonObject StandInLaptop::firstAdapter() const
+{
     const QJsonArray interfaces = readState().value(QLatin1String("interfaces")).toArray();
-    if (interfaces.isEmpty())
-        return QString();
-    return interfaces.first().toObject().value(QLatin1String("connectedSsid")).toString();
+    return interfaces.isEmpty() ? QJsonObject() : interfaces.first().toObject();
+}
+
+QStringList StandInLaptop::profileNames() const
+{
+    QStringList names;
+    for (const QJsonValue &profile : readState().value(QLatin1String("profiles")).toArray())
+        names << profile.toObject().value(QLatin1String("name")).toString();
+    return names;
 }
 
 } // namespace testsupport

@@ -29,6 +29,8 @@ public:
     // networks (open, leasing 10.10.10.3) in range after the home network.
     static QJsonObject homeLaptop(const QStringList &chargerSsids,
                                   const QString &adapterName = QStringLiteral("Wi-Fi"));
+    // Appends `item` to the array `key` ("networks", "profiles" ...) of a state document.
+    static void append(QJsonObject &state, const QString &key, const QJsonObject &item);
 
     void writeState(const QJsonObject &state);
     QJsonObject readState() const;
@@ -42,7 +44,15 @@ public:
     void clearJournal();
     // The connected SSID of the first adapter, as the stand-in's state now says.
     QString connectedSsid() const;
+    // Moves the first adapter onto another network (none when empty) behind the window's back.
+    void setConnectedSsid(const QString &ssid);
+    QJsonObject firstAdapter() const;
+    // The names of the stored profiles, as the stand-in's state now says.
+    QStringList profileNames() const;
     QString statePath() const;
+    QString journalPath() const;
+    // A path in the laptop's private folder, for files such as profile documents.
+    QString filePath(const QString &name) const { return dir.filePath(name); }
 
 private:
     QTemporaryDir dir;

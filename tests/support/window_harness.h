@@ -28,11 +28,15 @@ public:
     QStringList logEntries() const;
     // The status messages in the order they were logged.
     QStringList statuses() const;
+    // Remembers how many statuses were logged so far; statusesSinceMark() gives the later ones.
+    void markStatuses() { mark = statuses().size(); }
+    QStringList statusesSinceMark() const { return statuses().mid(mark); }
 
 private:
     QTemporaryDir dir;
     QByteArray savedHome;
     QByteArray savedConfigHome;
+    qsizetype mark = 0;
 };
 
 // Answers the next modal message box with `button` as soon as it appears; records what it asked.

@@ -9,12 +9,8 @@ class TestChargerApiReplyRules : public QObject
 private slots:
     void containsPositiveWord_data();
     void containsPositiveWord();
-    void runCommandAccepted_data();
-    void runCommandAccepted();
-    void rebootCommandAccepted_data();
-    void rebootCommandAccepted();
-    void setValueAccepted_data();
-    void setValueAccepted();
+    void repliesAreAccepted_data();
+    void repliesAreAccepted();
     void settingValueFromReply_data();
     void settingValueFromReply();
     void setCommandFillsBothPlaceholdersInOnePass();
@@ -69,107 +65,83 @@ void TestChargerApiReplyRules::containsPositiveWord()
     QCOMPARE(charger_api::containsPositiveWord(lowered, word), found);
 }
 
-void TestChargerApiReplyRules::runCommandAccepted_data()
+void TestChargerApiReplyRules::repliesAreAccepted_data()
 {
+    QTest::addColumn<QString>("judge");
     QTest::addColumn<bool>("httpOk");
     QTest::addColumn<QString>("reply");
     QTest::addColumn<bool>("accepted");
 
-    QTest::newRow("OK in capitals is accepted") << true << QStringLiteral("OK") << true;
-    QTest::newRow("ok. is accepted") << true << QStringLiteral("ok.") << true;
-    QTest::newRow("Command OK is accepted") << true << QStringLiteral("Command OK\r\n") << true;
-    QTest::newRow("Success! is accepted") << true << QStringLiteral("Success!") << true;
-    QTest::newRow("successfully is accepted")
-        << true << QStringLiteral("reset successfully") << true;
-    QTest::newRow("OK after a transport failure is not accepted")
-        << false << QStringLiteral("OK") << false;
-    QTest::newRow("token is not ok") << true << QStringLiteral("token expired") << false;
-    QTest::newRow("broken is not ok") << true << QStringLiteral("broken pipe") << false;
-    QTest::newRow("unsuccessful is not success") << true << QStringLiteral("unsuccessful") << false;
-    QTest::newRow("okay is not ok") << true << QStringLiteral("okay") << false;
-    QTest::newRow("ok with usage is not accepted")
-        << true << QStringLiteral("ok\nusage: fac <mac>") << false;
-    QTest::newRow("ok with unknown is not accepted")
-        << true << QStringLiteral("ok: unknown argument") << false;
-    QTest::newRow("success with too few args is not accepted")
-        << true << QStringLiteral("success? too few args") << false;
-    QTest::newRow("usage text without a positive word is not accepted")
-        << true << QStringLiteral("Usage: factory_reset") << false;
-    QTest::newRow("empty reply is not accepted") << true << QString() << false;
+    // One judge per kind of command: "run" for a plain command, "reboot" and "set".
+    const auto row = [](const char *judge, const char *name, bool httpOk, const QString &reply,
+                        bool accepted) {
+        QTest::addRow("%s: %s", judge, name)
+            << QString::fromLatin1(judge) << httpOk << reply << accepted;
+    };
+    row("run", "OK in capitals is accepted", true, QStringLiteral("OK"), true);
+    row("run", "ok. is accepted", true, QStringLiteral("ok."), true);
+    row("run", "Command OK is accepted", true, QStringLiteral("Command OK\r\n"), true);
+    row("run", "Success! is accepted", true, QStringLiteral("Success!"), true);
+    row("run", "successfully is accepted", true, QStringLiteral("reset successfully"), true);
+    row("run", "OK after a transport failure is not accepted", false, QStringLiteral("OK"), false);
+    row("run", "token is not ok", true, QStringLiteral("token expired"), false);
+    row("run", "broken is not ok", true, QStringLiteral("broken pipe"), false);
+    row("run", "unsuccessful is not success", true, QStringLiteral("unsuccessful"), false);
+    row("run", "okay is not ok", true, QStringLiteral("okay"), false);
+    row("run", "ok with usage is not accepted", true, QStringLiteral("ok\nusage: fac <mac>"),
+        false);
+    row("run", "ok with unknown is not accepted", true, QStringLiteral("ok: unknown argument"),
+        false);
+    row("run", "success with too few args is not accepted", true,
+        QStringLiteral("success? too few args"), false);
+    row("run", "usage text without a positive word is not accepted", true,
+        QStringLiteral("Usage: factory_reset"), false);
+    row("run", "empty reply is not accepted", true, QString(), false);
+
+    row("reboot", "rebooting now is accepted", true, QStringLiteral("rebooting now"), true);
+    row("reboot", "Rebooting... is accepted", true, QStringLiteral("Rebooting..."), true);
+    row("reboot", "OK is accepted", true, QStringLiteral("OK"), true);
+    row("reboot", "SUCCESS is accepted", true, QStringLiteral("SUCCESS"), true);
+    row("reboot", "usage naming reboot is not accepted", true,
+        QStringLiteral("usage: reboot [delay]"), false);
+    row("reboot", "an unknown command echoing reboot is not accepted", true,
+        QStringLiteral("Unknown command: reboot"), false);
+    row("reboot", "too few args for reboot is not accepted", true,
+        QStringLiteral("reboot: too few args"), false);
+    row("reboot", "empty reply is not accepted", true, QString(), false);
+    row("reboot", "unknown command is not accepted", true, QStringLiteral("Unknown command"),
+        false);
+    row("reboot", "broken is not ok", true, QStringLiteral("broken"), false);
+    row("reboot", "rebooting after a transport failure is not accepted", false,
+        QStringLiteral("rebooting"), false);
+
+    row("set", "OK with blanks around it is accepted", true, QStringLiteral(" OK "), true);
+    row("set", "ok with a line end is accepted", true, QStringLiteral("ok\r\n"), true);
+    row("set", "set ok followed by more text is accepted", true, QStringLiteral("set ok, stored"),
+        true);
+    row("set", "Set OK. in capitals is accepted", true, QStringLiteral("Set OK."), true);
+    row("set", "SUCCESS in capitals is accepted", true, QStringLiteral("SUCCESS"), true);
+    row("set", "okay is not accepted", true, QStringLiteral("okay"), false);
+    row("set", "not ok is neither set ok nor exactly ok", true, QStringLiteral("not ok"), false);
+    row("set", "reset ok does not hold set ok", true, QStringLiteral("reset ok"), false);
+    row("set", "unsuccessful is not accepted", true, QStringLiteral("unsuccessful"), false);
+    row("set", "ok after a transport failure is not accepted", false, QStringLiteral("ok"), false);
+    row("set", "empty reply is not accepted", true, QString(), false);
 }
 
-void TestChargerApiReplyRules::runCommandAccepted()
+void TestChargerApiReplyRules::repliesAreAccepted()
 {
+    QFETCH(QString, judge);
     QFETCH(bool, httpOk);
     QFETCH(QString, reply);
     QFETCH(bool, accepted);
 
-    QCOMPARE(charger_api::runCommandAccepted(httpOk, reply), accepted);
-}
-
-void TestChargerApiReplyRules::rebootCommandAccepted_data()
-{
-    QTest::addColumn<bool>("httpOk");
-    QTest::addColumn<QString>("reply");
-    QTest::addColumn<bool>("accepted");
-
-    QTest::newRow("rebooting now is accepted") << true << QStringLiteral("rebooting now") << true;
-    QTest::newRow("Rebooting... is accepted") << true << QStringLiteral("Rebooting...") << true;
-    QTest::newRow("OK is accepted") << true << QStringLiteral("OK") << true;
-    QTest::newRow("SUCCESS is accepted") << true << QStringLiteral("SUCCESS") << true;
-    QTest::newRow("usage naming reboot is not accepted")
-        << true << QStringLiteral("usage: reboot [delay]") << false;
-    QTest::newRow("an unknown command echoing reboot is not accepted")
-        << true << QStringLiteral("Unknown command: reboot") << false;
-    QTest::newRow("too few args for reboot is not accepted")
-        << true << QStringLiteral("reboot: too few args") << false;
-    QTest::newRow("empty reply is not accepted") << true << QString() << false;
-    QTest::newRow("unknown command is not accepted")
-        << true << QStringLiteral("Unknown command") << false;
-    QTest::newRow("broken is not ok") << true << QStringLiteral("broken") << false;
-    QTest::newRow("rebooting after a transport failure is not accepted")
-        << false << QStringLiteral("rebooting") << false;
-}
-
-void TestChargerApiReplyRules::rebootCommandAccepted()
-{
-    QFETCH(bool, httpOk);
-    QFETCH(QString, reply);
-    QFETCH(bool, accepted);
-
-    QCOMPARE(charger_api::rebootCommandAccepted(httpOk, reply), accepted);
-}
-
-void TestChargerApiReplyRules::setValueAccepted_data()
-{
-    QTest::addColumn<bool>("httpOk");
-    QTest::addColumn<QString>("reply");
-    QTest::addColumn<bool>("accepted");
-
-    QTest::newRow("OK with blanks around it is accepted") << true << QStringLiteral(" OK ") << true;
-    QTest::newRow("ok with a line end is accepted") << true << QStringLiteral("ok\r\n") << true;
-    QTest::newRow("set ok followed by more text is accepted")
-        << true << QStringLiteral("set ok, stored") << true;
-    QTest::newRow("Set OK. in capitals is accepted") << true << QStringLiteral("Set OK.") << true;
-    QTest::newRow("SUCCESS in capitals is accepted") << true << QStringLiteral("SUCCESS") << true;
-    QTest::newRow("okay is not accepted") << true << QStringLiteral("okay") << false;
-    QTest::newRow("not ok is neither set ok nor exactly ok")
-        << true << QStringLiteral("not ok") << false;
-    QTest::newRow("reset ok does not hold set ok") << true << QStringLiteral("reset ok") << false;
-    QTest::newRow("unsuccessful is not accepted")
-        << true << QStringLiteral("unsuccessful") << false;
-    QTest::newRow("ok after a transport failure is not accepted")
-        << false << QStringLiteral("ok") << false;
-    QTest::newRow("empty reply is not accepted") << true << QString() << false;
-}
-
-void TestChargerApiReplyRules::setValueAccepted()
-{
-    QFETCH(bool, httpOk);
-    QFETCH(QString, reply);
-    QFETCH(bool, accepted);
-
-    QCOMPARE(charger_api::setValueAccepted(httpOk, reply), accepted);
+    if (judge == QLatin1String("run"))
+        QCOMPARE(charger_api::runCommandAccepted(httpOk, reply), accepted);
+    else if (judge == QLatin1String("reboot"))
+        QCOMPARE(charger_api::rebootCommandAccepted(httpOk, reply), accepted);
+    else
+        QCOMPARE(charger_api::setValueAccepted(httpOk, reply), accepted);
 }
 
 void TestChargerApiReplyRules::settingValueFromReply_data()

@@ -217,22 +217,23 @@ void TestChargerSim::getAnswersTheChargerSettings_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("reply");
 
-    QTest::newRow("a fresh charger has no Wi-Fi name yet") << "get wlan.ssid"
-                                                           << "";
-    QTest::newRow("the MAC address is the charger's own") << "get wlan.mac"
-                                                          << "70:b3:d5:12:34:56";
-    QTest::newRow("the UUID holds an ead token") << "get system.uuid"
-                                                 << "ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10";
-    QTest::newRow("the serial number is the charger's own") << "get system.serial"
-                                                            << "ZP2-0001234";
-    QTest::newRow("auto-join starts off") << "get wlan.auto_join.enabled"
-                                          << "0";
-    QTest::newRow("a key this firmware lacks answers unknown") << "get system.euid"
-                                                               << "ERR: unknown key system.euid";
-    QTest::newRow("get without a key answers its usage") << "get"
-                                                         << "usage: get <key>";
-    QTest::newRow("an unknown command is named in the answer") << "wifiscan"
-                                                               << "Unknown command: wifiscan";
+    QTest::newRow("a fresh charger has no Wi-Fi name yet")
+        << QStringLiteral("get wlan.ssid") << QString();
+    QTest::newRow("the MAC address is the charger's own")
+        << QStringLiteral("get wlan.mac") << QStringLiteral("70:b3:d5:12:34:56");
+    QTest::newRow("the UUID holds an ead token")
+        << QStringLiteral("get system.uuid")
+        << QStringLiteral("ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10");
+    QTest::newRow("the serial number is the charger's own")
+        << QStringLiteral("get system.serial") << QStringLiteral("ZP2-0001234");
+    QTest::newRow("auto-join starts off")
+        << QStringLiteral("get wlan.auto_join.enabled") << QStringLiteral("0");
+    QTest::newRow("a key this firmware lacks answers unknown")
+        << QStringLiteral("get system.euid") << QStringLiteral("ERR: unknown key system.euid");
+    QTest::newRow("get without a key answers its usage")
+        << QStringLiteral("get") << QStringLiteral("usage: get <key>");
+    QTest::newRow("an unknown command is named in the answer")
+        << QStringLiteral("wifiscan") << QStringLiteral("Unknown command: wifiscan");
 }
 
 void TestChargerSim::getAnswersTheChargerSettings()
@@ -249,40 +250,31 @@ void TestChargerSim::setParsesQuotedAndBareValues_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
 
-    QTest::newRow("a quoted value keeps its blanks") << "set wlan.ssid \"My Home Net\""
-                                                     << "set ok"
-                                                     << "wlan.ssid"
-                                                     << "My Home Net";
+    QTest::newRow("a quoted value keeps its blanks")
+        << QStringLiteral("set wlan.ssid \"My Home Net\"") << QStringLiteral("set ok")
+        << QStringLiteral("wlan.ssid") << QStringLiteral("My Home Net");
     QTest::newRow("quotes inside a quoted value are taken as they are")
-        << "set wlan.passkey \"pa\"ss \"\""
-        << "set ok"
-        << "wlan.passkey"
-        << "pa\"ss \"";
-    QTest::newRow("a quoted empty value clears the setting") << "set wlan.ssid \"\""
-                                                             << "set ok"
-                                                             << "wlan.ssid"
-                                                             << "";
+        << QStringLiteral("set wlan.passkey \"pa\"ss \"\"") << QStringLiteral("set ok")
+        << QStringLiteral("wlan.passkey") << QStringLiteral("pa\"ss \"");
+    QTest::newRow("a quoted empty value clears the setting")
+        << QStringLiteral("set wlan.ssid \"\"") << QStringLiteral("set ok")
+        << QStringLiteral("wlan.ssid") << QString();
     QTest::newRow("a bare value is taken up to the end of the line")
-        << "set wlan.auto_join.enabled 1"
-        << "set ok"
-        << "wlan.auto_join.enabled"
-        << "1";
-    QTest::newRow("a value without its closing quote is refused") << "set wlan.ssid \"HomeNet"
-                                                                  << "ERR: missing closing quote"
-                                                                  << "wlan.ssid"
-                                                                  << "";
-    QTest::newRow("a key the charger lacks is refused") << "set wlan.bssid \"x\""
-                                                        << "ERR: unknown key wlan.bssid"
-                                                        << "wlan.ssid"
-                                                        << "";
-    QTest::newRow("identity keys are read-only") << "set system.serial \"X\""
-                                                 << "ERR: key system.serial is read-only"
-                                                 << "system.serial"
-                                                 << "ZP2-0001234";
-    QTest::newRow("set without a value answers its usage") << "set wlan.ssid"
-                                                           << "usage: set <key> <value>"
-                                                           << "wlan.ssid"
-                                                           << "";
+        << QStringLiteral("set wlan.auto_join.enabled 1") << QStringLiteral("set ok")
+        << QStringLiteral("wlan.auto_join.enabled") << QStringLiteral("1");
+    QTest::newRow("a value without its closing quote is refused")
+        << QStringLiteral("set wlan.ssid \"HomeNet") << QStringLiteral("ERR: missing closing quote")
+        << QStringLiteral("wlan.ssid") << QString();
+    QTest::newRow("a key the charger lacks is refused")
+        << QStringLiteral("set wlan.bssid \"x\"") << QStringLiteral("ERR: unknown key wlan.bssid")
+        << QStringLiteral("wlan.ssid") << QString();
+    QTest::newRow("identity keys are read-only")
+        << QStringLiteral("set system.serial \"X\"")
+        << QStringLiteral("ERR: key system.serial is read-only") << QStringLiteral("system.serial")
+        << QStringLiteral("ZP2-0001234");
+    QTest::newRow("set without a value answers its usage")
+        << QStringLiteral("set wlan.ssid") << QStringLiteral("usage: set <key> <value>")
+        << QStringLiteral("wlan.ssid") << QString();
 }
 
 void TestChargerSim::setParsesQuotedAndBareValues()
@@ -402,13 +394,11 @@ void TestChargerSim::pskDerivationMatchesPublishedVectors_data()
     QTest::addColumn<QString>("psk");
 
     QTest::newRow("IEEE 802.11i vector with a short passphrase")
-        << "password"
-        << "IEEE"
-        << "f42c6fc52df0ebef9ebb4b90b38a5f902e83fe1b135a70e23aed762e9710a12e";
+        << QStringLiteral("password") << QStringLiteral("IEEE")
+        << QStringLiteral("f42c6fc52df0ebef9ebb4b90b38a5f902e83fe1b135a70e23aed762e9710a12e");
     QTest::newRow("IEEE 802.11i vector with a long SSID")
-        << "ThisIsAPassword"
-        << "ThisIsASSID"
-        << "0dc0d6eb90555ed6419756b9a15ec3e3209b63df707dd508d14581f8982721af";
+        << QStringLiteral("ThisIsAPassword") << QStringLiteral("ThisIsASSID")
+        << QStringLiteral("0dc0d6eb90555ed6419756b9a15ec3e3209b63df707dd508d14581f8982721af");
 }
 
 void TestChargerSim::pskDerivationMatchesPublishedVectors()
@@ -477,32 +467,28 @@ void TestChargerSim::maintenanceCommandsAnswerAndCount_data()
     QTest::addColumn<int>("factoryResets");
     QTest::addColumn<int>("firmwareUpdates");
 
-    QTest::newRow("reboot restarts the charger") << "reboot"
-                                                 << "rebooting..." << 1 << 0 << 0;
-    QTest::newRow("rb is a reboot word too") << "rb"
-                                             << "rebooting..." << 1 << 0 << 0;
-    QTest::newRow("the firmware update starts") << "dfuu -i wlan --multi"
-                                                << "firmware update started" << 0 << 0 << 1;
+    QTest::newRow("reboot restarts the charger")
+        << QStringLiteral("reboot") << QStringLiteral("rebooting...") << 1 << 0 << 0;
+    QTest::newRow("rb is a reboot word too")
+        << QStringLiteral("rb") << QStringLiteral("rebooting...") << 1 << 0 << 0;
+    QTest::newRow("the firmware update starts")
+        << QStringLiteral("dfuu -i wlan --multi") << QStringLiteral("firmware update started") << 0
+        << 0 << 1;
     QTest::newRow("dfuu without an interface answers its usage")
-        << "dfuu"
-        << "usage: dfuu -i wlan [--multi]" << 0 << 0 << 0;
+        << QStringLiteral("dfuu") << QStringLiteral("usage: dfuu -i wlan [--multi]") << 0 << 0 << 0;
     QTest::newRow("fac without the MAC address answers its usage")
-        << "fac"
-        << "usage: fac <mac>" << 0 << 0 << 0;
+        << QStringLiteral("fac") << QStringLiteral("usage: fac <mac>") << 0 << 0 << 0;
     QTest::newRow("factory_reset without the MAC address answers the usage")
-        << "factory_reset"
-        << "usage: fac <mac>" << 0 << 0 << 0;
-    QTest::newRow("fac with the MAC address resets") << "fac 70:b3:d5:12:34:56"
-                                                     << "ok" << 0 << 1 << 0;
+        << QStringLiteral("factory_reset") << QStringLiteral("usage: fac <mac>") << 0 << 0 << 0;
+    QTest::newRow("fac with the MAC address resets")
+        << QStringLiteral("fac 70:b3:d5:12:34:56") << QStringLiteral("ok") << 0 << 1 << 0;
     QTest::newRow("fac with the bracketed MAC address without colons resets")
-        << "fac [70b3d5123456]"
-        << "ok" << 0 << 1 << 0;
+        << QStringLiteral("fac [70b3d5123456]") << QStringLiteral("ok") << 0 << 1 << 0;
     QTest::newRow("fac with the MAC address in capitals and hyphens resets")
-        << "fac 70-B3-D5-12-34-56"
-        << "ok" << 0 << 1 << 0;
+        << QStringLiteral("fac 70-B3-D5-12-34-56") << QStringLiteral("ok") << 0 << 1 << 0;
     QTest::newRow("fac with another charger's MAC address is refused")
-        << "fac 70:b3:d5:99:99:99"
-        << "ERR: mac address mismatch" << 0 << 0 << 0;
+        << QStringLiteral("fac 70:b3:d5:99:99:99") << QStringLiteral("ERR: mac address mismatch")
+        << 0 << 0 << 0;
 }
 
 void TestChargerSim::maintenanceCommandsAnswerAndCount()
@@ -694,8 +680,8 @@ void TestChargerSim::shippedScenariosLoad_data()
     QTest::addColumn<int>("networksOfFirst");
 
     QTest::newRow("the default scenario has one charger seeing three networks")
-        << "default.json" << 1 << 3;
-    QTest::newRow("the demo scenario has three chargers") << "demo.json" << 3 << 2;
+        << QStringLiteral("default.json") << 1 << 3;
+    QTest::newRow("the demo scenario has three chargers") << QStringLiteral("demo.json") << 3 << 2;
 }
 
 void TestChargerSim::shippedScenariosLoad()

@@ -15,7 +15,6 @@ private slots:
     void identityBlockLines();
     void cleanupFileNames_data();
     void cleanupFileNames();
-    void deleteFileCommandQuotesTheName();
     void factoryResetCommands_data();
     void factoryResetCommands();
 };
@@ -121,6 +120,9 @@ void TestMaintenanceRules::cleanupFileNames_data()
     QTest::newRow("ECache_1 twice and ecache_1 once give one name in the first spelling")
         << QStringLiteral("ECache_1 120\r\necache_1 120\r\nECache_1 120\r\nEEvents_2 88\r\n")
         << QStringList{QStringLiteral("ECache_1"), QStringLiteral("EEvents_2")};
+    QTest::newRow("a lower-case first sighting wins over later capitals")
+        << QStringLiteral("ecache_1 ECache_1 EEvents_a")
+        << QStringList{QStringLiteral("ecache_1"), QStringLiteral("EEvents_a")};
     QTest::newRow("dated names with dots and hyphens are taken whole")
         << QStringLiteral("-rw 4096 EEvents_2024-05-17.log.1\n-rw 512 ECache_v2.3-beta_07.bin\n")
         << QStringList{QStringLiteral("EEvents_2024-05-17.log.1"),
@@ -152,12 +154,6 @@ void TestMaintenanceRules::cleanupFileNames()
     QFETCH(QStringList, names);
 
     QCOMPARE(maintenance::cleanupFileNames(listing), names);
-}
-
-void TestMaintenanceRules::deleteFileCommandQuotesTheName()
-{
-    QCOMPARE(maintenance::deleteFileCommand(QStringLiteral("EEvents_2024-05-17.log")),
-             QStringLiteral("fde \"EEvents_2024-05-17.log\""));
 }
 
 void TestMaintenanceRules::factoryResetCommands_data()

@@ -1,5 +1,6 @@
 #include "netctl/netsh_commands.h"
 #include "netctl/wlan_profile.h"
+#include "netsh_argv.h"
 #include "test_paths.h"
 
 #include <QDir>
@@ -10,6 +11,8 @@
 #include <QTemporaryFile>
 #include <QTest>
 #include <QXmlStreamReader>
+
+using testsupport::argv;
 
 namespace {
 
@@ -202,75 +205,45 @@ void TestNetctlProfile::argumentLists_data()
 
     const QString iface = QStringLiteral("Wi-Fi 2");
     const QString ssid = QStringLiteral("JuiceNet 7F2A");
-    const QString path = QStringLiteral("/tmp/zephyl_a1B2c3.xml");
 
-    QTest::newRow("show interfaces") << netctl::showInterfacesArgs()
-                                     << QStringList{QStringLiteral("wlan"), QStringLiteral("show"),
-                                                    QStringLiteral("interfaces")};
+    QTest::newRow("show interfaces")
+        << netctl::showInterfacesArgs() << argv("wlan|show|interfaces");
     QTest::newRow("show networks on every adapter")
-        << netctl::showNetworksArgs()
-        << QStringList{QStringLiteral("wlan"), QStringLiteral("show"), QStringLiteral("networks"),
-                       QStringLiteral("mode=bssid")};
+        << netctl::showNetworksArgs() << argv("wlan|show|networks|mode=bssid");
     QTest::newRow("show networks names the adapter before the mode")
         << netctl::showNetworksOnInterfaceArgs(iface)
-        << QStringList{QStringLiteral("wlan"), QStringLiteral("show"), QStringLiteral("networks"),
-                       QStringLiteral("interface=Wi-Fi 2"), QStringLiteral("mode=bssid")};
+        << argv("wlan|show|networks|interface=Wi-Fi 2|mode=bssid");
     QTest::newRow("disconnect every adapter")
-        << netctl::disconnectAllArgs()
-        << QStringList{QStringLiteral("wlan"), QStringLiteral("disconnect")};
+        << netctl::disconnectAllArgs() << argv("wlan|disconnect");
     QTest::newRow("delete the profile by name on every adapter")
-        << netctl::deleteProfileArgs(ssid)
-        << QStringList{QStringLiteral("wlan"), QStringLiteral("delete"), QStringLiteral("profile"),
-                       QStringLiteral("name=JuiceNet 7F2A")};
+        << netctl::deleteProfileArgs(ssid) << argv("wlan|delete|profile|name=JuiceNet 7F2A");
     QTest::newRow("add the profile file on the adapter")
-        << netctl::addProfileArgs(path, iface)
-        << QStringList{QStringLiteral("wlan"), QStringLiteral("add"), QStringLiteral("profile"),
-                       QStringLiteral("filename=/tmp/zephyl_a1B2c3.xml"),
-                       QStringLiteral("interface=Wi-Fi 2")};
+        << netctl::addProfileArgs(QStringLiteral("/tmp/zephyl_a1B2c3.xml"), iface)
+        << argv("wlan|add|profile|filename=/tmp/zephyl_a1B2c3.xml|interface=Wi-Fi 2");
     QTest::newRow("connect names the profile and the SSID")
         << netctl::connectArgs(ssid, iface)
-        << QStringList{QStringLiteral("wlan"), QStringLiteral("connect"),
-                       QStringLiteral("name=JuiceNet 7F2A"), QStringLiteral("ssid=JuiceNet 7F2A"),
-                       QStringLiteral("interface=Wi-Fi 2")};
+        << argv("wlan|connect|name=JuiceNet 7F2A|ssid=JuiceNet 7F2A|interface=Wi-Fi 2");
     QTest::newRow("the static address takes the adapter as a bare element")
         << netctl::setStaticAddressArgs(iface)
-        << QStringList{QStringLiteral("interface"),  QStringLiteral("ip"),
-                       QStringLiteral("set"),        QStringLiteral("address"),
-                       QStringLiteral("Wi-Fi 2"),    QStringLiteral("static"),
-                       QStringLiteral("10.10.10.2"), QStringLiteral("255.255.255.0")};
+        << argv("interface|ip|set|address|Wi-Fi 2|static|10.10.10.2|255.255.255.0");
     QTest::newRow("the static DNS server is keyed and primary")
         << netctl::setStaticDnsArgs(iface)
-        << QStringList{QStringLiteral("interface"),    QStringLiteral("ip"),
-                       QStringLiteral("set"),          QStringLiteral("dns"),
-                       QStringLiteral("name=Wi-Fi 2"), QStringLiteral("static"),
-                       QStringLiteral("10.10.10.1"),   QStringLiteral("primary")};
+        << argv("interface|ip|set|dns|name=Wi-Fi 2|static|10.10.10.1|primary");
     QTest::newRow("the address returns to DHCP")
         << netctl::setDhcpAddressArgs(iface)
-        << QStringList{QStringLiteral("interface"),    QStringLiteral("ip"),
-                       QStringLiteral("set"),          QStringLiteral("address"),
-                       QStringLiteral("name=Wi-Fi 2"), QStringLiteral("source=dhcp")};
+        << argv("interface|ip|set|address|name=Wi-Fi 2|source=dhcp");
     QTest::newRow("the DNS server returns to DHCP")
-        << netctl::setDhcpDnsArgs(iface)
-        << QStringList{QStringLiteral("interface"),    QStringLiteral("ip"),
-                       QStringLiteral("set"),          QStringLiteral("dns"),
-                       QStringLiteral("name=Wi-Fi 2"), QStringLiteral("source=dhcp")};
+        << netctl::setDhcpDnsArgs(iface) << argv("interface|ip|set|dns|name=Wi-Fi 2|source=dhcp");
     QTest::newRow("disconnect one adapter")
-        << netctl::disconnectInterfaceArgs(iface)
-        << QStringList{QStringLiteral("wlan"), QStringLiteral("disconnect"),
-                       QStringLiteral("interface=Wi-Fi 2")};
+        << netctl::disconnectInterfaceArgs(iface) << argv("wlan|disconnect|interface=Wi-Fi 2");
     QTest::newRow("reconnect by the stored profile names no SSID")
         << netctl::reconnectArgs(QStringLiteral("Home Net"), iface)
-        << QStringList{QStringLiteral("wlan"), QStringLiteral("connect"),
-                       QStringLiteral("name=Home Net"), QStringLiteral("interface=Wi-Fi 2")};
+        << argv("wlan|connect|name=Home Net|interface=Wi-Fi 2");
     QTest::newRow("the address query takes the adapter as a bare element")
-        << netctl::showAddressesArgs(iface)
-        << QStringList{QStringLiteral("interface"), QStringLiteral("ip"), QStringLiteral("show"),
-                       QStringLiteral("addresses"), QStringLiteral("Wi-Fi 2")};
+        << netctl::showAddressesArgs(iface) << argv("interface|ip|show|addresses|Wi-Fi 2");
     QTest::newRow("quotes in a name are passed on untouched, not added or stripped")
         << netctl::connectArgs(QStringLiteral("JuiceNet \"A\""), QStringLiteral("Wi-Fi"))
-        << QStringList{QStringLiteral("wlan"), QStringLiteral("connect"),
-                       QStringLiteral("name=JuiceNet \"A\""), QStringLiteral("ssid=JuiceNet \"A\""),
-                       QStringLiteral("interface=Wi-Fi")};
+        << argv("wlan|connect|name=JuiceNet \"A\"|ssid=JuiceNet \"A\"|interface=Wi-Fi");
 }
 
 void TestNetctlProfile::argumentLists()

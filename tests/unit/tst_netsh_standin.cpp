@@ -1,6 +1,7 @@
 #include "netctl/netsh_commands.h"
 #include "netctl/netsh_parse.h"
 #include "netctl/wlan_profile.h"
+#include "standin_laptop.h"
 #include "test_paths.h"
 
 #include <QFile>
@@ -10,8 +11,11 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
+
+using testsupport::StandInLaptop;
 
 namespace {
 
@@ -40,14 +44,12 @@ QJsonObject network(const QString &ssid, const QString &auth, const QString &lea
             {QStringLiteral("bssids"), bssids}};
 }
 
-QJsonObject adapter(const QString &name, const QString &ssid, const QString &address)
+// The charger networks a listing names, as the product reads them.
+QStringList chargersIn(const QString &listing)
 {
-    return {{QStringLiteral("name"), name},
-            {QStringLiteral("connectedSsid"), ssid},
-            {QStringLiteral("dhcp"), true},
-            {QStringLiteral("address"), address},
-            {QStringLiteral("mask"), QStringLiteral("255.255.255.0")},
-            {QStringLiteral("dnsDhcp"), true}};
+    QStringList found;
+    netctl::parseChargerSsids(listing, found);
+    return found;
 }
 
 // A laptop whose one adapter has a blank in its name and is on the home network, with two
@@ -56,8 +58,8 @@ QJsonObject homeLaptop()
 {
     return {{QStringLiteral("elevated"), true},
             {QStringLiteral("interfaces"),
-             QJsonArray{adapter(QStringLiteral("Wi-Fi 2"), QStringLiteral("HomeNet"),
-                                QStringLiteral("192.168.1.23"))}},
+             QJsonArray{StandInLaptop::adapter(QStringLiteral("Wi-Fi 2"), QStringLiteral("HomeNet"),
+                                               QStringLiteral("192.168.1.23"))}},
             {QStringLiteral("networks"),
              QJsonArray{network(QStringLiteral("HomeNet"), QStringLiteral("WPA2-Personal"),
                                 QStringLiteral("192.168.1.23"),
@@ -92,6 +94,7 @@ class TestNetshStandin : public QObject
 private slots:
     void initTestCase();
     void init();
+    void cleanup();
 
     void listingReadsLikeWindows();
     void adapterCountDecidesTheInterfaceListing_data();
@@ -111,14 +114,12 @@ private slots:
     void unknownCommandFails();
 
 private:
-    void writeState(const QJsonObject &state);
-    QJsonObject readState() const;
-    QProcessEnvironment environment() const;
+    // Runs the stand-in on the laptop's state, as the product would.
     Outcome run(const QStringList &arguments);
     QString writeProfile(const QByteArray &xml);
 
     QString program;
-    QScopedPointer<QTemporaryDir> dir;
+    std::unique_ptr<StandInLaptop> laptop;
 };
 
 void TestNetshStandin::initTestCase()
@@ -131,39 +132,19 @@ void TestNetshStandin::initTestCase()
 
 void TestNetshStandin::init()
 {
-    dir.reset(new QTemporaryDir);
-    QVERIFY(dir->isValid());
-    writeState(homeLaptop());
+    laptop = std::make_unique<StandInLaptop>();
+    laptop->writeState(homeLaptop());
 }
 
-void TestNetshStandin::writeState(const QJsonObject &state)
+// The laptop restores the environment it found, so it goes before the next one is made.
+void TestNetshStandin::cleanup()
 {
-    QFile file(dir->filePath(QStringLiteral("state.json")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QJsonDocument(state).toJson());
-}
-
-QJsonObject TestNetshStandin::readState() const
-{
-    QFile file(dir->filePath(QStringLiteral("state.json")));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QJsonDocument::fromJson(file.readAll()).object();
-}
-
-QProcessEnvironment TestNetshStandin::environment() const
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("ZEPHYL_NETSH_STATE"), dir->filePath(QStringLiteral("state.json")));
-    env.insert(QStringLiteral("ZEPHYL_NETSH_JOURNAL"),
-               dir->filePath(QStringLiteral("journal.jsonl")));
-    return env;
+    laptop.reset();
 }
 
 Outcome TestNetshStandin::run(const QStringList &arguments)
 {
     QProcess process;
-    process.setProcessEnvironment(environment());
     process.start(program, arguments);
     Outcome outcome;
     if (!process.waitForFinished(10000)) {
@@ -179,7 +160,7 @@ Outcome TestNetshStandin::run(const QStringList &arguments)
 
 QString TestNetshStandin::writeProfile(const QByteArray &xml)
 {
-    const QString path = dir->filePath(QStringLiteral("zephyl_profile.xml"));
+    const QString path = laptop->filePath(QStringLiteral("zephyl_profile.xml"));
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(xml);
@@ -197,15 +178,12 @@ void TestNetshStandin::listingReadsLikeWindows()
     QVERIFY2(run(netctl::showNetworksArgs()).out.contains(QStringLiteral("\r\nSSID 3 :\r\n")),
              "a hidden network is listed with nothing after its colon");
 
-    QStringList found;
-    netctl::parseChargerSsids(run(netctl::showNetworksArgs()).out, found);
+    const QStringList found = chargersIn(run(netctl::showNetworksArgs()).out);
     QCOMPARE(found, (QStringList{charger, QStringLiteral(u"JuiceNet-Café")}));
 
     const Outcome onAdapter = run(netctl::showNetworksOnInterfaceArgs(ifaceName));
     QCOMPARE(onAdapter.exitCode, 0);
-    QStringList foundOnAdapter;
-    netctl::parseChargerSsids(onAdapter.out, foundOnAdapter);
-    QCOMPARE(foundOnAdapter, found);
+    QCOMPARE(chargersIn(onAdapter.out), found);
 
     // The label column must sit where Windows puts it, or a layout-sensitive reader breaks.
     const QString sample = QString::fromLocal8Bit(
@@ -239,11 +217,11 @@ void TestNetshStandin::adapterCountDecidesTheInterfaceListing_data()
     QTest::newRow("no adapter reports no wireless interface and fails")
         << QJsonArray() << 1 << QString() << QString();
     QTest::newRow("one disconnected adapter has a name and no SSID")
-        << QJsonArray{adapter(QStringLiteral("WiFi"), QString(), QString())} << 0
-        << QStringLiteral("WiFi") << QString();
+        << QJsonArray{StandInLaptop::adapter(QStringLiteral("WiFi"))} << 0 << QStringLiteral("WiFi")
+        << QString();
     QTest::newRow("of two adapters the first is listed first")
-        << QJsonArray{adapter(QStringLiteral("Wi-Fi"), QString(), QString()),
-                      adapter(ifaceName, charger, QStringLiteral("10.10.10.3"))}
+        << QJsonArray{StandInLaptop::adapter(QStringLiteral("Wi-Fi")),
+                      StandInLaptop::adapter(ifaceName, charger, QStringLiteral("10.10.10.3"))}
         << 0 << QStringLiteral("Wi-Fi") << charger;
 }
 
@@ -256,7 +234,7 @@ void TestNetshStandin::adapterCountDecidesTheInterfaceListing()
 
     QJsonObject state = homeLaptop();
     state.insert(QStringLiteral("interfaces"), adapters);
-    writeState(state);
+    laptop->writeState(state);
     const Outcome outcome = run(netctl::showInterfacesArgs());
     QCOMPARE(outcome.exitCode, exitCode);
     if (adapters.isEmpty())
@@ -270,8 +248,8 @@ void TestNetshStandin::networksAreListedPerAdapter()
 {
     QJsonObject state = homeLaptop();
     state.insert(QStringLiteral("interfaces"),
-                 QJsonArray{adapter(QStringLiteral("Wi-Fi"), QString(), QString()),
-                            adapter(ifaceName, QString(), QString())});
+                 QJsonArray{StandInLaptop::adapter(QStringLiteral("Wi-Fi")),
+                            StandInLaptop::adapter(ifaceName)});
     QJsonObject onlySecond =
         network(QStringLiteral("JuiceNet-01B3"), QStringLiteral("Open"),
                 QStringLiteral("10.10.10.3"), {bssid(QStringLiteral("5e:4c:9b:11:22:33"), 30, 1)});
@@ -279,7 +257,7 @@ void TestNetshStandin::networksAreListedPerAdapter()
     QJsonArray networks = state.value(QStringLiteral("networks")).toArray();
     networks.prepend(onlySecond);
     state.insert(QStringLiteral("networks"), networks);
-    writeState(state);
+    laptop->writeState(state);
 
     const Outcome all = run(netctl::showNetworksArgs());
     QCOMPARE(all.exitCode, 0);
@@ -290,15 +268,10 @@ void TestNetshStandin::networksAreListedPerAdapter()
                                              "There are 6 networks currently visible.\r\n"
                                              "\r\nSSID 1 : JuiceNet-01B3\r\n")),
              qPrintable(all.out));
-    QStringList found;
-    netctl::parseChargerSsids(all.out, found);
-    QCOMPARE(found, (QStringList{charger, QStringLiteral(u"JuiceNet-Café"),
-                                 QStringLiteral("JuiceNet-01B3")}));
-
-    QStringList foundOnFirst;
-    netctl::parseChargerSsids(run(netctl::showNetworksOnInterfaceArgs(QStringLiteral("Wi-Fi"))).out,
-                              foundOnFirst);
-    QCOMPARE(foundOnFirst, (QStringList{charger, QStringLiteral(u"JuiceNet-Café")}));
+    QCOMPARE(chargersIn(all.out), (QStringList{charger, QStringLiteral(u"JuiceNet-Café"),
+                                               QStringLiteral("JuiceNet-01B3")}));
+    QCOMPARE(chargersIn(run(netctl::showNetworksOnInterfaceArgs(QStringLiteral("Wi-Fi"))).out),
+             (QStringList{charger, QStringLiteral(u"JuiceNet-Café")}));
 
     const QString path =
         writeProfile(netctl::openNetworkProfileXml(QStringLiteral("JuiceNet-01B3")).toUtf8());
@@ -328,14 +301,7 @@ void TestNetshStandin::connectChangesWhatShowInterfacesReports()
     QVERIFY(netctl::connectSucceeded(connected.out + connected.err));
 
     QCOMPARE(netctl::parseCurrentSsid(run(netctl::showInterfacesArgs()).out), charger);
-    QCOMPARE(readState()
-                 .value(QStringLiteral("interfaces"))
-                 .toArray()
-                 .at(0)
-                 .toObject()
-                 .value(QStringLiteral("connectedSsid"))
-                 .toString(),
-             charger);
+    QCOMPARE(laptop->connectedSsid(), charger);
     QCOMPARE(netctl::parseFirstDottedQuad(run(netctl::showAddressesArgs(ifaceName)).out),
              QStringLiteral("10.10.10.3"));
 
@@ -387,7 +353,7 @@ void TestNetshStandin::elevationIsRequiredForAddresses()
 {
     QJsonObject state = homeLaptop();
     state.insert(QStringLiteral("elevated"), false);
-    writeState(state);
+    laptop->writeState(state);
 
     for (const QStringList &arguments :
          {netctl::setStaticAddressArgs(ifaceName), netctl::setStaticDnsArgs(ifaceName)}) {
@@ -410,13 +376,7 @@ void TestNetshStandin::staticAddressThenDhcp()
     QCOMPARE(dns.exitCode, 0);
     QCOMPARE(dns.out,
              QStringLiteral("The configured DNS server is incorrect or does not exist.\r\n\r\n"));
-    QCOMPARE(readState()
-                 .value(QStringLiteral("interfaces"))
-                 .toArray()
-                 .at(0)
-                 .toObject()
-                 .value(QStringLiteral("dns"))
-                 .toArray(),
+    QCOMPARE(laptop->firstAdapter().value(QStringLiteral("dns")).toArray(),
              QJsonArray{QStringLiteral("10.10.10.1")});
 
     const QString shown = run(netctl::showAddressesArgs(ifaceName)).out;
@@ -477,7 +437,7 @@ void TestNetshStandin::addProfileRefusesBrokenDocuments()
     QCOMPARE(added.exitCode, 1);
     QCOMPARE(added.out, QStringLiteral("Profile format error 0x80420011:\r\nThe network "
                                        "connection profile is corrupted.\r\n\r\n"));
-    QCOMPARE(readState().value(QStringLiteral("profiles")).toArray().size(), 1);
+    QCOMPARE(laptop->profileNames(), QStringList{QStringLiteral("HomeNet")});
     QCOMPARE(run(netctl::connectArgs(charger, ifaceName)).exitCode, 1);
 }
 
@@ -489,7 +449,7 @@ void TestNetshStandin::hostileSsidProfileJoinsExactlyThatNetwork()
     networks.append(network(hostile, QStringLiteral("Open"), QStringLiteral("10.10.10.3"),
                             {bssid(QStringLiteral("5e:4c:9b:8e:46:d9"), 80, 1)}));
     state.insert(QStringLiteral("networks"), networks);
-    writeState(state);
+    laptop->writeState(state);
 
     const QString path = writeProfile(netctl::openNetworkProfileXml(hostile).toUtf8());
     const Outcome added = run(netctl::addProfileArgs(path, ifaceName));
@@ -507,11 +467,11 @@ void TestNetshStandin::journalRecordsEveryInvocationInOrder()
     const QList<QStringList> issued = {
         netctl::showInterfacesArgs(), netctl::disconnectAllArgs(),
         netctl::addProfileArgs(path, ifaceName), netctl::setStaticAddressArgs(ifaceName),
-        netctl::addProfileArgs(dir->filePath(QStringLiteral("missing.xml")), ifaceName)};
+        netctl::addProfileArgs(laptop->filePath(QStringLiteral("missing.xml")), ifaceName)};
     for (const QStringList &arguments : issued)
         run(arguments);
 
-    QFile journal(dir->filePath(QStringLiteral("journal.jsonl")));
+    QFile journal(laptop->journalPath());
     QVERIFY(journal.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = journal.readAll().split('\n');
     QCOMPARE(lines.size(), issued.size() + 1);
@@ -546,14 +506,12 @@ void TestNetshStandin::faultOverridesOutputForLimitedTimes()
                              {QStringLiteral("wlan show networks interface="),
                               QJsonObject{{QStringLiteral("stderr"), QStringLiteral("busy")},
                                           {QStringLiteral("exitCode"), 5}}}});
-    writeState(state);
+    laptop->writeState(state);
 
     for (int attempt = 0; attempt < 2; ++attempt) {
         const Outcome failed = run(netctl::showNetworksArgs());
         QCOMPARE(failed.exitCode, 1);
-        QStringList found;
-        netctl::parseChargerSsids(failed.out, found);
-        QCOMPARE(found, QStringList());
+        QCOMPARE(chargersIn(failed.out), QStringList());
     }
     const Outcome third = run(netctl::showNetworksArgs());
     QCOMPARE(third.exitCode, 0);
@@ -574,13 +532,12 @@ void TestNetshStandin::journalIsWrittenBeforeAHang()
     state.insert(QStringLiteral("faults"),
                  QJsonObject{{QStringLiteral("wlan connect"),
                               QJsonObject{{QStringLiteral("hangSeconds"), 60}}}});
-    writeState(state);
+    laptop->writeState(state);
 
     QProcess process;
-    process.setProcessEnvironment(environment());
     process.start(program, netctl::connectArgs(charger, ifaceName));
     QVERIFY(process.waitForStarted(10000));
-    const QString journalPath = dir->filePath(QStringLiteral("journal.jsonl"));
+    const QString journalPath = laptop->journalPath();
     QTRY_VERIFY_WITH_TIMEOUT(QFile(journalPath).size() > 0, 10000);
     QCOMPARE(process.state(), QProcess::Running);
     process.kill();

@@ -37,7 +37,6 @@ private slots:
     void deriveWpaPskMatchesPublishedVectors();
     void deriveWpaPskMatchesWpaPassphrase_data();
     void deriveWpaPskMatchesWpaPassphrase();
-    void deriveWpaPskUsesThePasswordAsTyped();
     void verifyCommands_data();
     void verifyCommands();
     void loggableCommandHidesTheKey();
@@ -137,18 +136,6 @@ void TestProvisioningVerify::deriveWpaPskMatchesWpaPassphrase()
     QVERIFY2(match.hasMatch(), "wpa_passphrase printed no psk= line");
 
     QCOMPARE(provisioning::deriveWpaPsk(password, ssid), match.captured(1));
-}
-
-void TestProvisioningVerify::deriveWpaPskUsesThePasswordAsTyped()
-{
-    const QString key =
-        provisioning::deriveWpaPsk(QStringLiteral("password"), QStringLiteral("Home"));
-    QCOMPARE(key.size(), 64);
-    QVERIFY2(QRegularExpression(QStringLiteral("^[0-9a-f]{64}$")).match(key).hasMatch(),
-             qPrintable(key));
-    QCOMPARE(provisioning::deriveWpaPsk(QStringLiteral("password"), QStringLiteral("Home")), key);
-    QVERIFY(provisioning::deriveWpaPsk(QStringLiteral("password "), QStringLiteral("Home")) != key);
-    QVERIFY(provisioning::deriveWpaPsk(QStringLiteral("password"), QStringLiteral("home")) != key);
 }
 
 void TestProvisioningVerify::verifyCommands_data()

@@ -1,7 +1,9 @@
 #include "app/mainwindow.h"
 #include "charger_rig.h"
+#include "netsh_argv.h"
 #include "standin_laptop.h"
 #include "window_harness.h"
+#include "window_widgets.h"
 
 #include <QApplication>
 #include <QJsonArray>
@@ -19,7 +21,9 @@
 
 using testsupport::ChargerRig;
 using testsupport::IsolatedHome;
+using testsupport::metricText;
 using testsupport::StandInLaptop;
+using testsupport::startingWith;
 
 namespace {
 
@@ -36,8 +40,9 @@ const QString standardUuid = QStringLiteral("ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d0
 const QString identityHeader = QStringLiteral("=== Charger Identity ===");
 const QString identityFooter = QStringLiteral("========================");
 
-// Answers every modal message box that opens while it lives and records what each one asked.
-// Scoped, so a box that a broken build shows late cannot be answered in a later test.
+// Answers every modal message box that opens while it lives and records what each one asked, as
+// "title: text". Scoped, so a box that a broken build shows late cannot be answered in a later
+// test.
 class ModalBoxWatch
 {
 public:
@@ -48,15 +53,13 @@ public:
             if (!box || box == lastBox)
                 return;
             lastBox = box;
-            titles << box->windowTitle();
-            texts << box->text();
+            asked << box->windowTitle() + QStringLiteral(": ") + box->text();
             box->button(answer)->click();
         });
         timer.start(5);
     }
 
-    QStringList titles;
-    QStringList texts;
+    QStringList asked;
 
 private:
     QTimer timer;
@@ -71,26 +74,9 @@ QStringList gets(const QStringList &keys)
     return commands;
 }
 
-QStringList texts(const QListWidget *list)
-{
-    QStringList rows;
-    for (int row = 0; row < list->count(); ++row)
-        rows << list->item(row)->text();
-    return rows;
-}
-
-QLabel *metric(MainWindow &window, int index)
-{
-    return window.findChildren<QLabel *>(QStringLiteral("Metric")).at(index);
-}
-
-// The list in the card of the "Preview cleanup files" button (the page stack reorders its
-// pages' widgets, so child order does not tell the lists apart).
 QListWidget *cleanupList(MainWindow &window)
 {
-    QPushButton *preview =
-        testsupport::findButton(&window, QStringLiteral("Preview cleanup files"));
-    return preview ? preview->parentWidget()->findChild<QListWidget *>() : nullptr;
+    return testsupport::listBeside(&window, QStringLiteral("Preview cleanup files"));
 }
 
 // Every identity block in the log, as its five entries.
@@ -115,20 +101,6 @@ QStringList plainRefreshCommands()
     return gets({"wlan.ssid", "wlan.passkey", "system.euid", "system.uuid"});
 }
 
-QStringList entriesStartingWith(const QStringList &entries, const QStringList &prefixes)
-{
-    QStringList picked;
-    for (const QString &entry : entries) {
-        for (const QString &prefix : prefixes) {
-            if (entry.startsWith(prefix)) {
-                picked << entry;
-                break;
-            }
-        }
-    }
-    return picked;
-}
-
 QList<testsupport::RecordedRequest> postRequests(const ChargerRig &rig)
 {
     QList<testsupport::RecordedRequest> posts;
@@ -147,15 +119,18 @@ QStringList fileNames(const SimCharger &charger)
     return names;
 }
 
-// The list with each run of equal neighbours kept once.
-QStringList withoutRepeats(const QStringList &items)
+// An adapter on the charger's network with the fixed address, as static addressing leaves it.
+QJsonObject staticAdapter(const QString &name)
 {
-    QStringList kept;
-    for (const QString &item : items) {
-        if (kept.isEmpty() || kept.last() != item)
-            kept << item;
-    }
-    return kept;
+    QJsonObject adapter =
+        StandInLaptop::adapter(name, QStringLiteral("JuiceNet-1A2B"), QStringLiteral("10.10.10.2"));
+    adapter.insert(QStringLiteral("dhcp"), false);
+    return adapter;
+}
+
+QList<QStringList> addressRead(const QString &adapter)
+{
+    return {testsupport::netsh::showInterfaces(), testsupport::netsh::showAddresses(adapter)};
 }
 
 QJsonObject netshAnswer(const QString &stdoutText)
@@ -175,7 +150,6 @@ private slots:
 
     // Header cards
     void showsCardsWithThePasskeyKeptOutOfTheLog();
-    void showsNotAvailableForEmptyValues();
     void picksTheUuidCard_data();
     void picksTheUuidCard();
     void refreshAllRedetectsTheInterfaceFirst();
@@ -191,13 +165,10 @@ private slots:
 
     // Cleanup
     void previewListsCandidatesWhenTheListingArrives();
-    void previewFindsNames_data();
-    void previewFindsNames();
     void previewReportsNothingToDelete_data();
     void previewReportsNothingToDelete();
-    void deleteNeedsAPreviewWithCandidates_data();
-    void deleteNeedsAPreviewWithCandidates();
-    void decliningTheCleanupSendsNothing();
+    void deleteSendsNothingWithoutCandidatesAndConsent_data();
+    void deleteSendsNothingWithoutCandidatesAndConsent();
     void deletesPreviewedFilesOneByOneThenSaves();
     void retriesAnEmptyListingOnce_data();
     void retriesAnEmptyListingOnce();
@@ -209,15 +180,17 @@ private slots:
     void triggersTheFirmwareUpdate();
 
     // Factory reset
-    void factoryResetStopsAtTheAcceptedForm();
-    void factoryResetTreatsAUsageTextAsRejection();
-    void factoryResetFormsFollowTheMac_data();
-    void factoryResetFormsFollowTheMac();
-    void decliningTheFactoryResetSendsNothing();
-    void factoryResetIsRefusedInCompleteSetup();
+    void factoryResetAsksFirstAndStopsAtTheAcceptedForm_data();
+    void factoryResetAsksFirstAndStopsAtTheAcceptedForm();
+    void factoryResetTriesEveryFormTheMacAllows_data();
+    void factoryResetTriesEveryFormTheMacAllows();
 
 private:
     void previewAndWait(MainWindow &window, int expectedCount);
+    // Forgets what was sent so far, then presses `button` with every question answered by
+    // `answer`; returns the questions asked.
+    QStringList press(MainWindow &window, const QString &button,
+                      QMessageBox::StandardButton answer = QMessageBox::Yes);
 
     std::unique_ptr<IsolatedHome> home;
     std::unique_ptr<StandInLaptop> laptop;
@@ -242,7 +215,18 @@ void WindowMaintenanceTest::cleanup()
 void WindowMaintenanceTest::previewAndWait(MainWindow &window, int expectedCount)
 {
     QVERIFY(testsupport::invokeSlot(&window, "onPreviewCleanup"));
-    QTRY_COMPARE(cleanupList(window)->count(), expectedCount);
+    QTRY_VERIFY(home->statuses().last() != QLatin1String("Loading cleanup candidates..."));
+    QCOMPARE(cleanupList(window)->count(), expectedCount);
+}
+
+QStringList WindowMaintenanceTest::press(MainWindow &window, const QString &button,
+                                         QMessageBox::StandardButton answer)
+{
+    rig->clear();
+    home->markStatuses();
+    ModalBoxWatch boxes(answer);
+    testsupport::clickButton(&window, button);
+    return boxes.asked;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -251,10 +235,7 @@ void WindowMaintenanceTest::previewAndWait(MainWindow &window, int expectedCount
 void WindowMaintenanceTest::showsCardsWithThePasskeyKeptOutOfTheLog()
 {
     QJsonObject state = StandInLaptop::homeLaptop({QStringLiteral("JuiceNet-1A2B")});
-    QJsonObject adapter = StandInLaptop::adapter(
-        QStringLiteral("Wi-Fi"), QStringLiteral("JuiceNet-1A2B"), QStringLiteral("10.10.10.2"));
-    adapter.insert(QStringLiteral("dhcp"), false);
-    state.insert(QStringLiteral("interfaces"), QJsonArray{adapter});
+    state.insert(QStringLiteral("interfaces"), QJsonArray{staticAdapter(QStringLiteral("Wi-Fi"))});
     laptop->writeState(state);
 
     const QString passkey = QStringLiteral("s3cret-Pass!");
@@ -264,14 +245,12 @@ void WindowMaintenanceTest::showsCardsWithThePasskeyKeptOutOfTheLog()
     charger.currentSettings.insert(QStringLiteral("wlan.passkey"), passkey);
 
     MainWindow window;
-    QCOMPARE(metric(window, 0)->text(), QStringLiteral("10.10.10.2"));
-    QCOMPARE(metric(window, 1)->text(), QStringLiteral("CustomerNet"));
-    QCOMPARE(metric(window, 2)->text(), passkey);
-    QCOMPARE(metric(window, 3)->text(), standardUuid);
+    QCOMPARE(metricText(&window, 0), QStringLiteral("10.10.10.2"));
+    QCOMPARE(metricText(&window, 1), QStringLiteral("CustomerNet"));
+    QCOMPARE(metricText(&window, 2), passkey);
+    QCOMPARE(metricText(&window, 3), standardUuid);
 
-    QCOMPARE(laptop->invocations(),
-             QList<QStringList>({{"wlan", "show", "interfaces"},
-                                 {"interface", "ip", "show", "addresses", "Wi-Fi"}}));
+    QCOMPARE(laptop->invocations(), addressRead(QStringLiteral("Wi-Fi")));
     QVERIFY(rig->requestLines().contains(
         QByteArray("GET http://setup.zephyl/command/get%20wlan.passkey HTTP/1.1")));
 
@@ -280,20 +259,6 @@ void WindowMaintenanceTest::showsCardsWithThePasskeyKeptOutOfTheLog()
     QVERIFY(entries.contains(
         QStringLiteral("CMD get wlan.passkey [REDACTED] ok=1 response=[REDACTED]")));
     QVERIFY2(!home->logText().contains(passkey), qPrintable(home->logText()));
-}
-
-void WindowMaintenanceTest::showsNotAvailableForEmptyValues()
-{
-    // The standard charger leaves wlan.ssid and wlan.passkey empty; every UUID key answers empty.
-    SimCharger &charger = rig->charger();
-    for (const QString &key : uuidKeys)
-        charger.currentSettings.insert(key, QString());
-
-    MainWindow window;
-    QCOMPARE(metric(window, 1)->text(), QStringLiteral("N/A"));
-    QCOMPARE(metric(window, 2)->text(), QStringLiteral("N/A"));
-    QCOMPARE(metric(window, 3)->text(), QStringLiteral("N/A"));
-    QCOMPARE(metric(window, 0)->text(), QStringLiteral("192.168.1.23"));
 }
 
 void WindowMaintenanceTest::picksTheUuidCard_data()
@@ -338,34 +303,30 @@ void WindowMaintenanceTest::picksTheUuidCard()
 
     QVERIFY(testsupport::invokeSlot(&window, "onRefreshAll"));
     QCOMPARE(rig->commands(), gets({"wlan.ssid", "wlan.passkey"}) + gets(queriedKeys));
-    QCOMPARE(metric(window, 3)->text(), card);
+    QCOMPARE(metricText(&window, 3), card);
 }
 
 void WindowMaintenanceTest::refreshAllRedetectsTheInterfaceFirst()
 {
     MainWindow window;
-    QCOMPARE(metric(window, 0)->text(), QStringLiteral("192.168.1.23"));
+    QCOMPARE(metricText(&window, 0), QStringLiteral("192.168.1.23"));
 
     // The adapter is renamed and readdressed behind the window's back.
     QJsonObject state = laptop->readState();
-    QJsonObject adapter = StandInLaptop::adapter(
-        QStringLiteral("Wi-Fi 2"), QStringLiteral("JuiceNet-1A2B"), QStringLiteral("10.10.10.2"));
-    adapter.insert(QStringLiteral("dhcp"), false);
-    state.insert(QStringLiteral("interfaces"), QJsonArray{adapter});
+    state.insert(QStringLiteral("interfaces"),
+                 QJsonArray{staticAdapter(QStringLiteral("Wi-Fi 2"))});
     laptop->writeState(state);
     rig->charger().currentSettings.insert(QStringLiteral("wlan.ssid"), QStringLiteral("Later"));
     laptop->clearJournal();
     rig->clear();
-    const qsizetype before = home->statuses().size();
+    home->markStatuses();
 
     QVERIFY(testsupport::invokeSlot(&window, "onRefreshAll"));
-    QCOMPARE(laptop->invocations(),
-             QList<QStringList>({{"wlan", "show", "interfaces"},
-                                 {"interface", "ip", "show", "addresses", "Wi-Fi 2"}}));
+    QCOMPARE(laptop->invocations(), addressRead(QStringLiteral("Wi-Fi 2")));
     QCOMPARE(rig->commands(), plainRefreshCommands());
-    QCOMPARE(metric(window, 0)->text(), QStringLiteral("10.10.10.2"));
-    QCOMPARE(metric(window, 1)->text(), QStringLiteral("Later"));
-    QCOMPARE(home->statuses().mid(before), QStringList({"Status refreshed."}));
+    QCOMPARE(metricText(&window, 0), QStringLiteral("10.10.10.2"));
+    QCOMPARE(metricText(&window, 1), QStringLiteral("Later"));
+    QCOMPARE(home->statusesSinceMark(), QStringList({"Status refreshed."}));
 }
 
 void WindowMaintenanceTest::readsThePcAddress_data()
@@ -379,13 +340,12 @@ void WindowMaintenanceTest::readsThePcAddress_data()
         << QStringLiteral("interface ip show addresses")
         << QStringLiteral("\r\nConfiguration for interface \"Wi-Fi\"\r\n"
                           "    DHCP enabled:                         Yes\r\n\r\n")
-        << QList<QStringList>(
-               {{"wlan", "show", "interfaces"}, {"interface", "ip", "show", "addresses", "Wi-Fi"}})
-        << QStringLiteral("N/A");
+        << addressRead(QStringLiteral("Wi-Fi")) << QStringLiteral("N/A");
     QTest::newRow("no Wi-Fi interface keeps the previous address and asks nothing more")
         << QStringLiteral("wlan show interfaces")
         << QStringLiteral("There is no wireless interface on the system.\r\n\r\n")
-        << QList<QStringList>({{"wlan", "show", "interfaces"}}) << QStringLiteral("192.168.1.23");
+        << QList<QStringList>({testsupport::netsh::showInterfaces()})
+        << QStringLiteral("192.168.1.23");
 }
 
 void WindowMaintenanceTest::readsThePcAddress()
@@ -396,13 +356,13 @@ void WindowMaintenanceTest::readsThePcAddress()
     QFETCH(QString, card);
 
     MainWindow window;
-    QCOMPARE(metric(window, 0)->text(), QStringLiteral("192.168.1.23"));
+    QCOMPARE(metricText(&window, 0), QStringLiteral("192.168.1.23"));
     laptop->addFault(faultPrefix, netshAnswer(faultStdout));
     laptop->clearJournal();
 
     QVERIFY(testsupport::invokeSlot(&window, "onRefreshAll"));
     QCOMPARE(laptop->invocations(), invocations);
-    QCOMPARE(metric(window, 0)->text(), card);
+    QCOMPARE(metricText(&window, 0), card);
     QCOMPARE(home->statuses().last(), QStringLiteral("Status refreshed."));
 }
 
@@ -484,9 +444,9 @@ void WindowMaintenanceTest::retriesTheIdentityWhenNothingWasReadable()
     QCOMPARE(rig->commands(),
              gets({"wlan.ssid", "wlan.passkey"}) + gets(uuidKeys) + identityCommands);
     QVERIFY(identityBlocks(home->logEntries()).isEmpty());
-    QCOMPARE(metric(window, 1)->text(), QStringLiteral("N/A"));
-    QCOMPARE(metric(window, 2)->text(), QStringLiteral("N/A"));
-    QCOMPARE(metric(window, 3)->text(), QStringLiteral("N/A"));
+    QCOMPARE(metricText(&window, 1), QStringLiteral("N/A"));
+    QCOMPARE(metricText(&window, 2), QStringLiteral("N/A"));
+    QCOMPARE(metricText(&window, 3), QStringLiteral("N/A"));
 
     // The charger answers now: the next refresh asks again and writes the block.
     rig->sim.clearFaults();
@@ -507,13 +467,13 @@ void WindowMaintenanceTest::previewListsCandidatesWhenTheListingArrives()
     QListWidget *list = cleanupList(window);
     const QString listing = rig->charger().fileListing(true);
     rig->clear();
-    const qsizetype before = home->statuses().size();
+    home->markStatuses();
 
     QVERIFY(testsupport::invokeSlot(&window, "onPreviewCleanup"));
-    QCOMPARE(home->statuses().mid(before), QStringList({"Loading cleanup candidates..."}));
-    QTRY_COMPARE(texts(list),
+    QCOMPARE(home->statusesSinceMark(), QStringList({"Loading cleanup candidates..."}));
+    QTRY_COMPARE(testsupport::itemTexts(list),
                  QStringList({"ECache_0001.bin", "EEvents_2026-03-14.log", "ECache_0002.bin"}));
-    QCOMPARE(home->statuses().mid(before),
+    QCOMPARE(home->statusesSinceMark(),
              QStringList({"Loading cleanup candidates...", "Preview found 3 cleanup file(s)."}));
     QVERIFY(home->logText().contains(QStringLiteral("ASYNC ls -v -> ok=1 response=") + listing));
     QCOMPARE(rig->commands(), QStringList({"ls -v"}));
@@ -524,41 +484,9 @@ void WindowMaintenanceTest::previewListsCandidatesWhenTheListingArrives()
     rig->charger().files.removeLast();
     QVERIFY(testsupport::invokeSlot(&window, "onPreviewCleanup"));
     QCOMPARE(list->count(), 3);
-    QTRY_COMPARE(texts(list), QStringList({"ECache_0001.bin", "EEvents_2026-03-14.log"}));
+    QTRY_COMPARE(testsupport::itemTexts(list),
+                 QStringList({"ECache_0001.bin", "EEvents_2026-03-14.log"}));
     QCOMPARE(home->statuses().last(), QStringLiteral("Preview found 2 cleanup file(s)."));
-}
-
-void WindowMaintenanceTest::previewFindsNames_data()
-{
-    QTest::addColumn<QString>("listing");
-    QTest::addColumn<QStringList>("names");
-
-    QTest::newRow("one name in three spellings is listed once as first seen")
-        << QStringLiteral("ECache_1\nECache_1\necache_1\n") << QStringList({"ECache_1"});
-    QTest::newRow("a lower-case first sighting wins over later capitals")
-        << QStringLiteral("ecache_1 ECache_1 EEvents_a") << QStringList({"ecache_1", "EEvents_a"});
-    QTest::newRow("dots and hyphens belong to the name, a slash or a space ends it")
-        << QStringLiteral("/data/EEvents_2026-03-14.v2.log/old ECache_a b")
-        << QStringList({"EEvents_2026-03-14.v2.log", "ECache_a"});
-    QTest::newRow("a prefix inside a longer word starts the name")
-        << QStringLiteral("4096  /data/xECache_9\n") << QStringList({"ECache_9"});
-    QTest::newRow("a name in capitals is kept in capitals")
-        << QStringLiteral("ECACHE_7 config.json") << QStringList({"ECACHE_7"});
-    QTest::newRow("a bare prefix before a space is no name")
-        << QStringLiteral("ECache_ EEvents_\nEEvents_x") << QStringList({"EEvents_x"});
-}
-
-void WindowMaintenanceTest::previewFindsNames()
-{
-    QFETCH(QString, listing);
-    QFETCH(QStringList, names);
-
-    MainWindow window;
-    rig->sim.addFault(SimFault::replyText(QStringLiteral("ls -v"), listing));
-    previewAndWait(window, int(names.size()));
-    QCOMPARE(texts(cleanupList(window)), names);
-    QCOMPARE(home->statuses().last(),
-             QStringLiteral("Preview found %1 cleanup file(s).").arg(names.size()));
 }
 
 void WindowMaintenanceTest::previewReportsNothingToDelete_data()
@@ -590,11 +518,10 @@ void WindowMaintenanceTest::previewReportsNothingToDelete()
 
     MainWindow window;
     cleanupList(window)->addItem(QStringLiteral("stale row"));
-    const qsizetype before = home->statuses().size();
-    QVERIFY(testsupport::invokeSlot(&window, "onPreviewCleanup"));
-    QTRY_COMPARE(cleanupList(window)->count(), 0);
+    home->markStatuses();
+    previewAndWait(window, 0);
 
-    QCOMPARE(home->statuses().mid(before),
+    QCOMPARE(home->statusesSinceMark(),
              QStringList({"Loading cleanup candidates...",
                           "No ECache/EEvents files found (nothing to delete)."}));
     const QStringList entries = home->logEntries();
@@ -607,50 +534,44 @@ void WindowMaintenanceTest::previewReportsNothingToDelete()
              qPrintable(entries.value(status - 1)));
 }
 
-void WindowMaintenanceTest::deleteNeedsAPreviewWithCandidates_data()
+void WindowMaintenanceTest::deleteSendsNothingWithoutCandidatesAndConsent_data()
 {
     QTest::addColumn<bool>("previewFirst");
+    QTest::addColumn<QString>("listing");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("asked");
+    QTest::addColumn<QStringList>("statuses");
 
-    QTest::newRow("delete before any preview") << false;
-    QTest::newRow("delete after a preview that found nothing") << true;
+    const QStringList runPreviewFirst = {"Run preview first."};
+    QTest::newRow("delete before any preview")
+        << false << QString() << int(QMessageBox::Yes) << QStringList() << runPreviewFirst;
+    QTest::newRow("delete after a preview that found nothing")
+        << true << QStringLiteral("config.json") << int(QMessageBox::Yes) << QStringList()
+        << runPreviewFirst;
+    QTest::newRow("declining the question after a preview of three files")
+        << true << QString() << int(QMessageBox::No)
+        << QStringList({"Confirm cleanup: Delete 3 file(s)?"}) << QStringList();
 }
 
-void WindowMaintenanceTest::deleteNeedsAPreviewWithCandidates()
+void WindowMaintenanceTest::deleteSendsNothingWithoutCandidatesAndConsent()
 {
     QFETCH(bool, previewFirst);
+    QFETCH(QString, listing);
+    QFETCH(int, answer);
+    QFETCH(QStringList, asked);
+    QFETCH(QStringList, statuses);
 
     MainWindow window;
-    if (previewFirst) {
-        rig->sim.addFault(
-            SimFault::replyText(QStringLiteral("ls -v"), QStringLiteral("config.json")));
-        QVERIFY(testsupport::invokeSlot(&window, "onPreviewCleanup"));
-        QTRY_COMPARE(home->statuses().last(),
-                     QStringLiteral("No ECache/EEvents files found (nothing to delete)."));
-    }
-    rig->clear();
-    const qsizetype before = home->statuses().size();
+    if (!listing.isEmpty())
+        rig->sim.addFault(SimFault::replyText(QStringLiteral("ls -v"), listing));
+    if (previewFirst)
+        previewAndWait(window, listing.isEmpty() ? 3 : 0);
 
-    ModalBoxWatch boxes(QMessageBox::Yes);
-    QVERIFY(testsupport::invokeSlot(&window, "onDeleteCleanup"));
-    QCOMPARE(home->statuses().mid(before), QStringList({"Run preview first."}));
-    QCOMPARE(boxes.titles, QStringList());
+    QCOMPARE(press(window, QStringLiteral("Delete previewed files"),
+                   QMessageBox::StandardButton(answer)),
+             asked);
+    QCOMPARE(home->statusesSinceMark(), statuses);
     QCOMPARE(rig->commands(), QStringList());
-    QCOMPARE(fileNames(rig->charger()).size(), 4);
-}
-
-void WindowMaintenanceTest::decliningTheCleanupSendsNothing()
-{
-    MainWindow window;
-    previewAndWait(window, 3);
-    rig->clear();
-    const qsizetype before = home->statuses().size();
-
-    ModalBoxWatch boxes(QMessageBox::No);
-    QVERIFY(testsupport::invokeSlot(&window, "onDeleteCleanup"));
-    QCOMPARE(boxes.titles, QStringList({"Confirm cleanup"}));
-    QCOMPARE(boxes.texts, QStringList({"Delete 3 file(s)?"}));
-    QCOMPARE(rig->commands(), QStringList());
-    QCOMPARE(home->statuses().mid(before), QStringList());
     QCOMPARE(fileNames(rig->charger()).size(), 4);
 }
 
@@ -658,16 +579,12 @@ void WindowMaintenanceTest::deletesPreviewedFilesOneByOneThenSaves()
 {
     MainWindow window;
     previewAndWait(window, 3);
-    rig->clear();
-    const qsizetype before = home->statuses().size();
 
-    ModalBoxWatch boxes(QMessageBox::Yes);
-    QVERIFY(testsupport::invokeSlot(&window, "onDeleteCleanup"));
-    QCOMPARE(boxes.titles, QStringList({"Confirm cleanup"}));
-    QCOMPARE(boxes.texts, QStringList({"Delete 3 file(s)?"}));
+    QCOMPARE(press(window, QStringLiteral("Delete previewed files")),
+             QStringList({"Confirm cleanup: Delete 3 file(s)?"}));
 
     // The fresh preview sent after the cleanup reports what is left.
-    QTRY_COMPARE(home->statuses().mid(before),
+    QTRY_COMPARE(home->statusesSinceMark(),
                  QStringList({"Deleting cleanup files...", "Cleanup complete. Refreshed file list.",
                               "No ECache/EEvents files found (nothing to delete)."}));
     QCOMPARE(rig->commands(),
@@ -688,7 +605,7 @@ void WindowMaintenanceTest::deletesPreviewedFilesOneByOneThenSaves()
         QCOMPARE(posts.at(i).body, bodies.at(i));
     }
 
-    QCOMPARE(entriesStartingWith(home->logEntries(), {"CMD fde", "CMD save", "CMD ls"}),
+    QCOMPARE(startingWith(home->logEntries(), {"CMD fde", "CMD save", "CMD ls"}),
              QStringList({"CMD fde \"ECache_0001.bin\"", "CMD fde \"EEvents_2026-03-14.log\"",
                           "CMD fde \"ECache_0002.bin\"", "CMD save after cleanup -> ok"}));
     QCOMPARE(cleanupList(window)->count(), 0);
@@ -717,10 +634,8 @@ void WindowMaintenanceTest::retriesAnEmptyListingOnce()
     previewAndWait(window, 3);
     rig->sim.addFault(
         SimFault::replyText(QStringLiteral("ls -v"), QStringLiteral("  \n"), emptyListings));
-    rig->clear();
 
-    ModalBoxWatch boxes(QMessageBox::Yes);
-    QVERIFY(testsupport::invokeSlot(&window, "onDeleteCleanup"));
+    press(window, QStringLiteral("Delete previewed files"));
     QCOMPARE(home->statuses().last(), QStringLiteral("Cleanup complete. Refreshed file list."));
 
     QStringList expected = {"ls -v", "ls -v"};
@@ -759,23 +674,20 @@ void WindowMaintenanceTest::stopsAtTheFirstFailedDeletion()
     MainWindow window;
     previewAndWait(window, 3);
     rig->sim.addFault(fault);
-    rig->clear();
-    const qsizetype before = home->statuses().size();
 
-    ModalBoxWatch boxes(QMessageBox::Yes);
-    QVERIFY(testsupport::invokeSlot(&window, "onDeleteCleanup"));
-    QCOMPARE(home->statuses().mid(before),
+    press(window, QStringLiteral("Delete previewed files"));
+    QCOMPARE(home->statusesSinceMark(),
              QStringList({"Deleting cleanup files...", "Cleanup failed."}));
     // Qt's network layer re-sends a request whose connection closed before any answer, POSTs
     // through a proxy included, so after a drop the charger may see the same deletion again.
     const QStringList commands =
-        connectionDropped ? withoutRepeats(rig->commands()) : rig->commands();
+        connectionDropped ? testsupport::withoutRepeats(rig->commands()) : rig->commands();
     QCOMPARE(commands,
              QStringList({"ls -v", "fde \"ECache_0001.bin\"", "fde \"EEvents_2026-03-14.log\""}));
     QCOMPARE(fileNames(rig->charger()),
              QStringList({"EEvents_2026-03-14.log", "config.json", "ECache_0002.bin"}));
     QCOMPARE(rig->charger().saveCount, 0);
-    QCOMPARE(entriesStartingWith(home->logEntries(), {"CMD fde", "CMD save"}),
+    QCOMPARE(startingWith(home->logEntries(), {"CMD fde", "CMD save"}),
              QStringList({"CMD fde \"ECache_0001.bin\"", "CMD fde \"EEvents_2026-03-14.log\"",
                           failureLine}));
     // The rows of the preview stay as they were.
@@ -811,141 +723,115 @@ void WindowMaintenanceTest::triggersTheFirmwareUpdate()
     MainWindow window;
     rig->sim.addFault(fault);
     rig->clear();
-    const qsizetype before = home->statuses().size();
+    home->markStatuses();
 
     QVERIFY(testsupport::invokeSlot(&window, "onTriggerUpdate"));
     QCOMPARE(
         rig->requestLines(),
         QList<QByteArray>({"GET http://setup.zephyl/command/dfuu%20-i%20wlan%20--multi HTTP/1.1"}));
-    QCOMPARE(entriesStartingWith(home->logEntries(), {"CMD dfuu"}), QStringList({logLine}));
-    QCOMPARE(home->statuses().mid(before), QStringList({status}));
+    QCOMPARE(startingWith(home->logEntries(), {"CMD dfuu"}), QStringList({logLine}));
+    QCOMPARE(home->statusesSinceMark(), QStringList({status}));
 }
 
 // ---------------------------------------------------------------------------------------------
 // Factory reset
 
-void WindowMaintenanceTest::factoryResetStopsAtTheAcceptedForm()
+void WindowMaintenanceTest::factoryResetAsksFirstAndStopsAtTheAcceptedForm_data()
 {
+    QTest::addColumn<bool>("completeSetup");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("asked");
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<QStringList>("statuses");
+    QTest::addColumn<QStringList>("logLines");
+
+    const QStringList confirm = {"Confirm factory reset: Factory reset will erase charger settings "
+                                 "and reboot. Continue?"};
+    QTest::newRow("an accepted form ends the attempts")
+        << false << int(QMessageBox::Yes) << confirm
+        << QStringList({"get wlan.mac", "factory_reset", "fac"})
+        << QStringList({"Factory reset command sent (fac). Charger will reboot."})
+        << QStringList({"CMD factory_reset -> httpOk=1 cmdOk=0 response=usage: fac <mac>",
+                        "CMD fac -> httpOk=1 cmdOk=1 response=ok"});
+    QTest::newRow("declining the question sends nothing")
+        << false << int(QMessageBox::No) << confirm << QStringList() << QStringList()
+        << QStringList();
+    QTest::newRow("Complete Setup refuses before asking anything")
+        << true << int(QMessageBox::Yes) << QStringList() << QStringList()
+        << QStringList({"Factory reset is available only in Advanced mode."}) << QStringList();
+}
+
+void WindowMaintenanceTest::factoryResetAsksFirstAndStopsAtTheAcceptedForm()
+{
+    QFETCH(bool, completeSetup);
+    QFETCH(int, answer);
+    QFETCH(QStringList, asked);
+    QFETCH(QStringList, commands);
+    QFETCH(QStringList, statuses);
+    QFETCH(QStringList, logLines);
+
     rig->charger().factoryResetForms = {QStringLiteral("fac")};
     MainWindow window;
-    rig->clear();
-    const qsizetype before = home->statuses().size();
+    if (completeSetup)
+        testsupport::clickButton(&window, QStringLiteral("Open Connect Step"));
 
-    ModalBoxWatch boxes(QMessageBox::Yes);
-    testsupport::clickButton(&window, QStringLiteral("Factory Reset Charger"));
-    QCOMPARE(boxes.titles, QStringList({"Confirm factory reset"}));
-    QCOMPARE(boxes.texts,
-             QStringList({"Factory reset will erase charger settings and reboot. Continue?"}));
-    QCOMPARE(rig->commands(), QStringList({"get wlan.mac", "factory_reset", "fac"}));
-    QCOMPARE(home->statuses().mid(before),
-             QStringList({"Factory reset command sent (fac). Charger will reboot."}));
-    QCOMPARE(rig->charger().factoryResetCount, 1);
-    QCOMPARE(entriesStartingWith(home->logEntries(), {"CMD factory_reset", "CMD fac"}),
-             QStringList({"CMD factory_reset -> httpOk=1 cmdOk=0 response=usage: fac <mac>",
-                          "CMD fac -> httpOk=1 cmdOk=1 response=ok"}));
+    QCOMPARE(
+        press(window, QStringLiteral("Factory Reset Charger"), QMessageBox::StandardButton(answer)),
+        asked);
+    QCOMPARE(rig->commands(), commands);
+    QCOMPARE(home->statusesSinceMark(), statuses);
+    QCOMPARE(rig->charger().factoryResetCount, logLines.isEmpty() ? 0 : 1);
+    QCOMPARE(startingWith(home->logEntries(), {"CMD factory_reset", "CMD fac"}), logLines);
 }
 
-void WindowMaintenanceTest::factoryResetTreatsAUsageTextAsRejection()
+void WindowMaintenanceTest::factoryResetTriesEveryFormTheMacAllows_data()
 {
-    const QString usage = QStringLiteral("usage: fac <mac> -- ok");
-    rig->sim.addFault(SimFault::replyText(QStringLiteral("factory_reset"), usage).byFirstWord());
-    rig->sim.addFault(SimFault::replyText(QStringLiteral("fac"), usage).byFirstWord());
-    MainWindow window;
-    rig->clear();
-    const qsizetype before = home->statuses().size();
-
-    ModalBoxWatch boxes(QMessageBox::Yes);
-    testsupport::clickButton(&window, QStringLiteral("Factory Reset Charger"));
-    QCOMPARE(rig->commands(),
-             QStringList({"get wlan.mac", "factory_reset", "fac", "factory_reset " + standardMac,
-                          "fac " + standardMac, "fac [" + standardMac + "]", "fac 70b3d5123401",
-                          "fac [70b3d5123401]"}));
-    QCOMPARE(home->statuses().mid(before),
-             QStringList({"Factory reset failed (device says command args invalid). See log for "
-                          "exact response."}));
-    QCOMPARE(entriesStartingWith(home->logEntries(), {"CMD fac 70"}).first(),
-             QStringLiteral("CMD fac ") + standardMac +
-                 QStringLiteral(" -> httpOk=1 cmdOk=0 response=") + usage);
-}
-
-void WindowMaintenanceTest::factoryResetFormsFollowTheMac_data()
-{
-    QTest::addColumn<QString>("mac");
     QTest::addColumn<bool>("macReadFails");
+    QTest::addColumn<QString>("rejection");
     QTest::addColumn<QStringList>("attempts");
 
-    QTest::newRow("a MAC with colons loses them only in the last two forms")
-        << QStringLiteral("70:b3:d5:12:34:01") << false
-        << QStringList({"factory_reset", "fac", "factory_reset 70:b3:d5:12:34:01",
-                        "fac 70:b3:d5:12:34:01", "fac [70:b3:d5:12:34:01]", "fac 70b3d5123401",
-                        "fac [70b3d5123401]"});
-    QTest::newRow("a MAC with hyphens loses them only in the last two forms")
-        << QStringLiteral("70-B3-D5-12-34-01") << false
-        << QStringList({"factory_reset", "fac", "factory_reset 70-B3-D5-12-34-01",
-                        "fac 70-B3-D5-12-34-01", "fac [70-B3-D5-12-34-01]", "fac 70B3D5123401",
-                        "fac [70B3D5123401]"});
-    QTest::newRow("a MAC without separators sends two forms twice")
-        << QStringLiteral("  70B3D5123401 ") << false
-        << QStringList({"factory_reset", "fac", "factory_reset 70B3D5123401", "fac 70B3D5123401",
-                        "fac [70B3D5123401]", "fac 70B3D5123401", "fac [70B3D5123401]"});
-    QTest::newRow("an empty MAC leaves the two bare forms")
-        << QString() << false << QStringList({"factory_reset", "fac"});
+    // How each spelling of a MAC shapes the forms is the rule's own table.
+    const QStringList everyForm = {"factory_reset",
+                                   "fac",
+                                   "factory_reset 70:b3:d5:12:34:01",
+                                   "fac 70:b3:d5:12:34:01",
+                                   "fac [70:b3:d5:12:34:01]",
+                                   "fac 70b3d5123401",
+                                   "fac [70b3d5123401]"};
+    QTest::newRow("the MAC read from the charger gives every form in order")
+        << false << QString() << everyForm;
+    QTest::newRow("a usage text that also says ok is a rejection")
+        << false << QStringLiteral("usage: fac <mac> -- ok") << everyForm;
     QTest::newRow("an unreadable MAC leaves the two bare forms")
-        << QStringLiteral("70:b3:d5:12:34:01") << true << QStringList({"factory_reset", "fac"});
+        << true << QString() << QStringList({"factory_reset", "fac"});
 }
 
-void WindowMaintenanceTest::factoryResetFormsFollowTheMac()
+void WindowMaintenanceTest::factoryResetTriesEveryFormTheMacAllows()
 {
-    QFETCH(QString, mac);
     QFETCH(bool, macReadFails);
+    QFETCH(QString, rejection);
     QFETCH(QStringList, attempts);
 
-    // This firmware takes no form at all, so every applicable form is tried.
+    // This firmware takes no form at all, or answers every form with `rejection`.
     rig->charger().factoryResetForms.clear();
-    rig->charger().currentSettings.insert(QStringLiteral("wlan.mac"), mac);
     if (macReadFails)
         rig->sim.addFault(SimFault::httpStatus(QStringLiteral("get wlan.mac"), 404, QByteArray()));
+    for (const QString &word : {QStringLiteral("factory_reset"), QStringLiteral("fac")}) {
+        if (!rejection.isEmpty())
+            rig->sim.addFault(SimFault::replyText(word, rejection).byFirstWord());
+    }
     MainWindow window;
-    rig->clear();
 
-    ModalBoxWatch boxes(QMessageBox::Yes);
-    testsupport::clickButton(&window, QStringLiteral("Factory Reset Charger"));
+    press(window, QStringLiteral("Factory Reset Charger"));
     QCOMPARE(rig->commands(), QStringList({"get wlan.mac"}) + attempts);
-    QCOMPARE(
-        home->statuses().last(),
-        QStringLiteral("Factory reset failed (device says command args invalid). See log for exact "
-                       "response."));
-}
-
-void WindowMaintenanceTest::decliningTheFactoryResetSendsNothing()
-{
-    MainWindow window;
-    rig->clear();
-    const qsizetype before = home->statuses().size();
-
-    ModalBoxWatch boxes(QMessageBox::No);
-    testsupport::clickButton(&window, QStringLiteral("Factory Reset Charger"));
-    QCOMPARE(boxes.titles, QStringList({"Confirm factory reset"}));
-    QCOMPARE(rig->commands(), QStringList());
-    QCOMPARE(home->statuses().mid(before), QStringList());
+    QCOMPARE(home->statusesSinceMark(),
+             QStringList({"Factory reset failed (device says command args invalid). See log for "
+                          "exact response."}));
     QCOMPARE(rig->charger().factoryResetCount, 0);
-}
-
-void WindowMaintenanceTest::factoryResetIsRefusedInCompleteSetup()
-{
-    rig->charger().factoryResetForms = {QStringLiteral("fac")};
-    MainWindow window;
-    testsupport::clickButton(&window, QStringLiteral("Open Connect Step"));
-    rig->clear();
-    const qsizetype before = home->statuses().size();
-
-    ModalBoxWatch boxes(QMessageBox::Yes);
-    testsupport::clickButton(&window, QStringLiteral("Factory Reset Charger"));
-    QCOMPARE(home->statuses().mid(before),
-             QStringList({"Factory reset is available only in Advanced mode."}));
-    QCOMPARE(boxes.titles, QStringList());
-    QCOMPARE(rig->commands(), QStringList());
-    QCOMPARE(rig->charger().factoryResetCount, 0);
+    const QString rejectionLine =
+        QStringLiteral("CMD fac %1 -> httpOk=1 cmdOk=0 response=%2").arg(standardMac, rejection);
+    QVERIFY2(rejection.isEmpty() || home->logEntries().contains(rejectionLine),
+             qPrintable(rejectionLine));
 }
 
 QTEST_MAIN(WindowMaintenanceTest)

