@@ -1,7 +1,9 @@
 #include "charger_simulator.h"
 
 #include <QAbstractHttpServer>
+#include <QFile>
 #include <QHttpServerRequest>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -460,3 +462,24 @@ void ChargerSimulator::dropConnection(QTcpSocket *socket, int delayMs)
     // Never close the socket inside the server's read handler: it still uses the request.
     QTimer::singleShot(qMax(delayMs, 0), socket, [socket] { socket->disconnectFromHost(); });
 }
+
+namespace chargersim {
+
+QString connectedSsidFromNetshState(const QString &statePath)
+{
+    QFile file(statePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const QJsonArray interfaces = QJsonDocument::fromJson(file.readAll())
+                                      .object()
+                                      .value(QStringLiteral("interfaces"))
+                                      .toArray();
+    for (const QJsonValue &item : interfaces) {
+        const QString ssid = item.toObject().value(QStringLiteral("connectedSsid")).toString();
+        if (!ssid.isEmpty())
+            return ssid;
+    }
+    return QString();
+}
+
+} // namespace chargersim

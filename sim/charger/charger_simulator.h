@@ -149,5 +149,14 @@ private:
     std::function<QString()> selector;
 };
 
+namespace chargersim {
+
+// The setup SSID the netsh stand-in's laptop is joined to, read from its state file: the
+// "connectedSsid" of the first interface that has one; empty when none has or the file is
+// unreadable. A selector for setActiveChargerSelector.
+QString connectedSsidFromNetshState(const QString &statePath);
+
+} // namespace chargersim
+
 Q_DECLARE_METATYPE(SimRequest)
 Q_DECLARE_METATYPE(SimFault)

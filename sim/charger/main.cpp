@@ -13,24 +13,6 @@
 
 namespace {
 
-// The SSID the netsh stand-in says the laptop is joined to: the first interface that has one.
-QString connectedSsidFromNetshState(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    const QJsonArray interfaces = QJsonDocument::fromJson(file.readAll())
-                                      .object()
-                                      .value(QStringLiteral("interfaces"))
-                                      .toArray();
-    for (const QJsonValue &item : interfaces) {
-        const QString ssid = item.toObject().value(QStringLiteral("connectedSsid")).toString();
-        if (!ssid.isEmpty())
-            return ssid;
-    }
-    return QString();
-}
-
 QByteArray journalLine(const SimRequest &request)
 {
     const QJsonObject line{
@@ -93,7 +75,7 @@ int main(int argc, char *argv[])
     if (parser.isSet(netshStateOption)) {
         const QString statePath = parser.value(netshStateOption);
         simulator.setActiveChargerSelector(
-            [statePath] { return connectedSsidFromNetshState(statePath); });
+            [statePath] { return chargersim::connectedSsidFromNetshState(statePath); });
     }
 
     QFile journal;

@@ -132,20 +132,6 @@ QList<SimCharger> chargers()
     return {first, second, third};
 }
 
-QString connectedSsid(const QString &statePath)
-{
-    QFile file(statePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    const QJsonArray interfaces = QJsonDocument::fromJson(file.readAll())
-                                      .object()
-                                      .value(QStringLiteral("interfaces"))
-                                      .toArray();
-    if (interfaces.isEmpty())
-        return QString();
-    return interfaces.first().toObject().value(QStringLiteral("connectedSsid")).toString();
-}
-
 QString statePath(const QString &folder)
 {
     return QDir(folder).filePath(QStringLiteral("netsh-state.json"));

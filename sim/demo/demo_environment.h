@@ -24,10 +24,6 @@ QJsonObject laptopState();
 // event files, each seeing HomeNet (WPA2-AES), CafeOpen (OPEN) and NeighbourWPA3 (WPA3-SAE).
 QList<SimCharger> chargers();
 
-// The SSID the first adapter of the stand-in's state file is joined to; empty when it is on no
-// network or the file cannot be read.
-QString connectedSsid(const QString &statePath);
-
 QString statePath(const QString &folder);
 QString journalPath(const QString &folder);
 

@@ -121,7 +121,8 @@ int main(int argc, char *argv[])
     simulator.setChargers(demo::chargers());
     // Only the charger whose setup network the laptop has joined answers, as in the field.
     const QString statePath = demo::statePath(folder.path());
-    simulator.setActiveChargerSelector([statePath]() { return demo::connectedSsid(statePath); });
+    simulator.setActiveChargerSelector(
+        [statePath]() { return chargersim::connectedSsidFromNetshState(statePath); });
     if (!simulator.listen(QHostAddress::LocalHost, 0)) {
         complain(QStringLiteral("the charger simulator cannot listen on 127.0.0.1"));
         return 1;
@@ -132,7 +133,7 @@ int main(int argc, char *argv[])
     say(QStringLiteral("Demo folder: %1").arg(folder.path()));
     say(QStringLiteral("Simulated chargers on 127.0.0.1:%1; laptop on %2.")
             .arg(simulator.port())
-            .arg(demo::connectedSsid(statePath)));
+            .arg(chargersim::connectedSsidFromNetshState(statePath)));
 
     MainWindow window;
     window.show();

@@ -8,6 +8,7 @@
 // control.
 #include "standin_laptop.h"
 #include "test_paths.h"
+#include "window_harness.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -296,19 +297,7 @@ public:
         return QString::fromUtf8(log.readAll());
     }
 
-    // Log entries without their "[yyyy-MM-dd HH:mm:ss] " stamp.
-    QStringList logEntries() const
-    {
-        static const QRegularExpression stamp(
-            QStringLiteral(R"(^\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\] )"));
-        QStringList entries;
-        for (const QString &line : logText().split(QLatin1Char('\n'))) {
-            const QRegularExpressionMatch match = stamp.match(line);
-            if (match.hasMatch())
-                entries << line.mid(match.capturedLength());
-        }
-        return entries;
-    }
+    QStringList logEntries() const { return testsupport::logEntriesOf(logText()); }
 
     QJsonObject laptopAdapter() const
     {

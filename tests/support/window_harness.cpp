@@ -53,10 +53,15 @@ QString IsolatedHome::logText() const
 
 QStringList IsolatedHome::logEntries() const
 {
+    return logEntriesOf(logText());
+}
+
+QStringList logEntriesOf(const QString &logText)
+{
     static const QRegularExpression stamp(
         QStringLiteral(R"(^\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\] )"));
     QStringList entries;
-    for (const QString &line : logText().split(QLatin1Char('\n'))) {
+    for (const QString &line : logText.split(QLatin1Char('\n'))) {
         const QRegularExpressionMatch match = stamp.match(line);
         if (match.hasMatch())
             entries << line.mid(match.capturedLength());

@@ -58,6 +58,10 @@ private:
     std::shared_ptr<QString> seenText = std::make_shared<QString>();
 };
 
+// The entries of a setup log's text without their "[yyyy-MM-dd HH:mm:ss] " stamp; header lines
+// are left out.
+QStringList logEntriesOf(const QString &logText);
+
 QPushButton *findButton(QWidget *root, const QString &text);
 void clickButton(QWidget *root, const QString &text);
 // Invokes a slot of the window by name, as a technician's build exposes it.
