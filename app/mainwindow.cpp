@@ -2,6 +2,7 @@
 
 #include "app/window_style.h"
 #include "charger_api/apiclient.h"
+#include "charger_api/reply_rules.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -14,6 +15,12 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     buildUi();
     setStyleSheet(app::windowStyleSheet());
     connect(api, &ApiClient::commandResult, this, &MainWindow::onApiResult);
+    connect(api, &ApiClient::replyTooLarge, this, [this](const QString &command) {
+        appendLog(QStringLiteral("Charger reply to \"%1\" was too large (over %2 bytes); the "
+                                 "exchange was aborted.")
+                      .arg(command)
+                      .arg(charger_api::maxReplyBytes));
+    });
     openSetupLog();
     wifiInterfaceName();
     completeSetupMode = false;

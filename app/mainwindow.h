@@ -14,6 +14,12 @@ class QListWidget;
 class QPushButton;
 class QStackedWidget;
 
+namespace provisioning {
+struct WlanScanRow;
+enum class VerifyOutcome;
+enum class VerifyStage;
+} // namespace provisioning
+
 // The wizard's one window. It owns all run-time state; the member functions are defined in the
 // folder of the subsystem that owns them (app/, charger_api/, netctl/, maintenance/,
 // provisioning/, workflow/).
@@ -53,6 +59,8 @@ private:
     void appendLog(const QString &text);
     void setStatus(const QString &text);
     QString redactSecrets(QString text) const;
+    // Masked by value in every later log line: the passwords a run uses and the keys it derives.
+    void rememberSecret(const QString &secret);
 
     // charger_api/
     bool runCommand(const QString &command, QString &usedCommand);
@@ -84,6 +92,15 @@ private:
     bool configureDeviceWifi(const QString &ssid, const QString &password);
     bool verifyWifiAuthBeforeReboot(const QString &ssid, const QString &password);
     bool rebootAfterWifiSave();
+    // The one verification exchange both checks share: the scan and the target's row, the
+    // command for its security code, and one judged send.
+    bool scanVerifyTarget(const QString &ssid, provisioning::VerifyStage stage,
+                          provisioning::WlanScanRow &row);
+    QString verifyCommandFor(const QString &ssid, const QString &password,
+                             const provisioning::WlanScanRow &row, int code);
+    provisioning::VerifyOutcome exchangeVerifyCommand(const QString &command,
+                                                      provisioning::VerifyStage stage,
+                                                      int attempt);
     QString chosenCustomerSsid() const;
 
     ApiClient *api = nullptr;
@@ -114,4 +131,5 @@ private:
     bool identityLogged = false;
     QFile logFile;
     QString logFilePath;
+    QStringList secretsInUse;
 };

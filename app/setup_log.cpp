@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QStandardPaths>
 #include <QTextStream>
 
@@ -57,7 +58,15 @@ void MainWindow::appendLog(const QString &text)
 
 QString MainWindow::redactSecrets(QString text) const
 {
-    return app::redactSecrets(text);
+    QStringList secrets = secretsInUse;
+    secrets << passwordEdit->text();
+    return app::redactSecrets(text, secrets);
+}
+
+void MainWindow::rememberSecret(const QString &secret)
+{
+    if (!secret.isEmpty() && !secretsInUse.contains(secret))
+        secretsInUse << secret;
 }
 
 void MainWindow::setStatus(const QString &text)

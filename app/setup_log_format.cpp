@@ -1,6 +1,12 @@
 #include "app/setup_log_format.h"
 
+#include "app/safe_text.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace app {
 
@@ -26,16 +32,78 @@ QString formatLogLine(const QDateTime &at, const QString &text)
            QStringLiteral("] ") + text;
 }
 
-QString redactSecrets(const QString &text)
+QString redactedMark()
 {
-    // The key may be followed by a separator, as in "wlan.passkey: x", "wlan.passkey=x" or the
-    // JSON member "wlan.passkey":"x". A quoted value may hold blanks, so it is masked up to its
-    // closing quote (which stays) or to the end of the line; an unquoted value ends at the first
-    // blank or quote. A value of nothing but blanks is left alone.
-    static const QRegularExpression passkey(
-        QStringLiteral(R"((?i)wlan\.passkey(?:"?\s*[:=])?\s*(?:"\s*[^"\s][^"\r\n]*|[^\s"]+))"));
-    QString masked = text;
-    masked.replace(passkey, QStringLiteral("wlan.passkey [REDACTED]"));
+    return QStringLiteral("[REDACTED]");
+}
+
+namespace {
+
+// The ways a secret can be written into a reply or a command: as typed, JSON-escaped, and with
+// backslashes before quotes and backslashes.
+QStringList writtenForms(const QString &secret)
+{
+    QString json = QString::fromUtf8(
+        QJsonDocument(QJsonArray{secret}).toJson(QJsonDocument::Compact));
+    json = json.mid(2, json.size() - 4);
+    QString escaped = secret;
+    escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    escaped.replace(QLatin1Char('"'), QStringLiteral("\\\""));
+    QStringList forms = {secret, json, escaped};
+    forms.removeDuplicates();
+    return forms;
+}
+
+QStringList allForms(const QStringList &secrets)
+{
+    QStringList forms;
+    for (const QString &secret : secrets) {
+        if (!secret.isEmpty())
+            forms << writtenForms(app::withoutLoneSurrogates(secret));
+    }
+    return forms;
+}
+
+// Marks every character that belongs to an occurrence of a form, then writes one mark for each
+// run of marked characters.
+QString maskValues(const QString &text, const QStringList &forms)
+{
+    QList<bool> secret(text.size(), false);
+    bool any = false;
+    for (const QString &form : forms) {
+        for (qsizetype at = text.indexOf(form); at >= 0; at = text.indexOf(form, at + 1)) {
+            std::fill(secret.begin() + at, secret.begin() + at + form.size(), true);
+            any = true;
+        }
+    }
+    if (!any)
+        return text;
+    QString masked;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!secret.at(i))
+            masked += text.at(i);
+        else if (i == 0 || !secret.at(i - 1))
+            masked += redactedMark();
+    }
+    return masked;
+}
+
+} // namespace
+
+QString redactSecrets(const QString &text, const QStringList &secrets)
+{
+    // "\s" would run across line ends; only blanks and tabs may stand between the key, a
+    // separator and the value. A quoted value may hold blanks, so it runs to its closing quote
+    // (which stays) or the end of the line.
+    static const QRegularExpression passkey(QStringLiteral(
+        R"((?i)wlan\.passkey(?:"?[^\S\r\n]*[:=])?[^\S\r\n]*(?:"[^\S\r\n]*[^"\s][^"\r\n]*|[^\s"]+))"));
+    const QStringList forms = allForms(secrets);
+    QString masked = maskValues(withoutLoneSurrogates(text), forms);
+    masked.replace(passkey, QStringLiteral("wlan.passkey ") + redactedMark());
+    for (const QString &form : forms) {
+        if (masked.contains(form))
+            return redactedMark();
+    }
     return masked;
 }
 

@@ -17,9 +17,15 @@ QStringList logHeaderLines(const QDateTime &startedAt);
 // "[yyyy-MM-dd HH:mm:ss] text"; the text is taken as it is (mask it first).
 QString formatLogLine(const QDateTime &at, const QString &text);
 
-// Masks what follows "wlan.passkey" (any letter case). A quoted value is masked up to its closing
-// quote, or to the end of the line when there is none; an unquoted value up to the next blank or
-// quote. Masking twice gives the same text as masking once.
-QString redactSecrets(const QString &text);
+// What stands in the log in place of a secret.
+QString redactedMark();
+
+// Masks the secrets of a log text. Every occurrence of a value in `secrets` (also as JSON or a
+// backslash escape writes it) becomes "[REDACTED]"; then what follows "wlan.passkey" (any letter
+// case) is masked: a quoted value up to its closing quote or the end of its line, an unquoted
+// value up to the next blank or quote. Masking never runs past a line end, and masking twice
+// gives the same text as masking once. Should a secret value still be there afterwards, the
+// whole text is masked.
+QString redactSecrets(const QString &text, const QStringList &secrets = {});
 
 } // namespace app

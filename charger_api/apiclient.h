@@ -6,7 +6,8 @@
 
 class QNetworkReply;
 
-// The one channel to the charger: text commands over HTTP at its fixed setup host name.
+// The one channel to the charger: text commands over HTTP at its fixed setup host name. It never
+// follows a redirect (a 3xx answer is the answer) and reads at most maxReplyBytes of a reply.
 class ApiClient : public QObject
 {
     Q_OBJECT
@@ -21,9 +22,17 @@ public:
 
 signals:
     void commandResult(QString command, bool ok, QString response);
+    // A reply grew past the size limit; its exchange was aborted and counts as failed.
+    void replyTooLarge(QString command);
 
 private:
-    bool waitForReply(QNetworkReply *reply, QString &response, int timeoutMs);
+    QNetworkReply *get(const QString &encodedCommand);
+    // Reads the body as it arrives; past the limit the reply is aborted. Returns whether the
+    // body stayed within the limit.
+    void collectBody(QNetworkReply *reply, const QString &command, QByteArray &body,
+                     bool &tooLarge);
+    bool waitForReply(QNetworkReply *reply, const QString &command, QString &response,
+                      int timeoutMs);
 
     QString baseUrl;
     QNetworkAccessManager networkManager;

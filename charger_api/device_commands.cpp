@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/setup_log_format.h"
 #include "charger_api/apiclient.h"
 #include "charger_api/reply_rules.h"
 
@@ -7,8 +8,6 @@ namespace {
 constexpr int settingTimeoutMs = 6000;
 constexpr int factoryResetTimeoutMs = 12000;
 constexpr int rebootTimeoutMs = 10000;
-
-const QString redactedMark = QStringLiteral("[REDACTED]");
 
 } // namespace
 
@@ -19,7 +18,7 @@ bool MainWindow::getDeviceValue(const QString &key, QString &value)
     value = charger_api::settingValueFromReply(reply);
     appendLog(QStringLiteral("CMD get %1 -> ok=%2 response=%3")
                   .arg(key, charger_api::boolDigit(httpOk),
-                       charger_api::isSecretKey(key) ? redactedMark : value));
+                       charger_api::isSecretKey(key) ? app::redactedMark() : value));
     return httpOk;
 }
 
@@ -30,7 +29,7 @@ bool MainWindow::setDeviceValue(const QString &key, const QString &value)
         api->sendCommand(charger_api::setCommand(key, value), reply, settingTimeoutMs);
     const bool cmdOk = charger_api::setValueAccepted(httpOk, reply);
     appendLog(QStringLiteral("CMD set %1 %2 -> httpOk=%3 cmdOk=%4 response=%5")
-                  .arg(key, charger_api::isSecretKey(key) ? redactedMark : value,
+                  .arg(key, charger_api::isSecretKey(key) ? app::redactedMark() : value,
                        charger_api::boolDigit(httpOk), charger_api::boolDigit(cmdOk),
                        redactSecrets(reply.trimmed())));
     return cmdOk;
@@ -60,12 +59,4 @@ bool MainWindow::runJudgedCommand(const QString &command, int timeoutMs,
     if (cmdOk)
         usedCommand = command;
     return cmdOk;
-}
-
-void MainWindow::onApiResult(const QString &command, bool ok, const QString &response)
-{
-    appendLog(QStringLiteral("ASYNC %1 -> ok=%2 response=%3")
-                  .arg(command, charger_api::boolDigit(ok), redactSecrets(response)));
-    if (command == QLatin1String("ls -v"))
-        showCleanupPreview(response);
 }

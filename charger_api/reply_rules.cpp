@@ -1,59 +1,14 @@
 #include "charger_api/reply_rules.h"
 
+#include "app/safe_text.h"
+#include "app/word_rules.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
 
 namespace charger_api {
-
-namespace {
-
-bool isAsciiLetterOrDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9');
-}
-
-bool standsAlone(const QString &text, qsizetype at, const QString &word)
-{
-    if (at > 0 && isAsciiLetterOrDigit(text.at(at - 1)))
-        return false;
-    const qsizetype after = at + word.size();
-    if (word.endsWith(QLatin1String("ok")) && after < text.size() &&
-        isAsciiLetterOrDigit(text.at(after)))
-        return false;
-    return true;
-}
-
-} // namespace
-
-bool containsPositiveWord(const QString &lowered, const QString &word)
-{
-    for (qsizetype at = lowered.indexOf(word); at >= 0; at = lowered.indexOf(word, at + 1)) {
-        if (standsAlone(lowered, at, word))
-            return true;
-    }
-    return false;
-}
-
-bool containsAnyPositiveWord(const QString &lowered, const QStringList &words)
-{
-    for (const QString &word : words) {
-        if (containsPositiveWord(lowered, word))
-            return true;
-    }
-    return false;
-}
-
-bool containsAnyWord(const QString &lowered, const QStringList &words)
-{
-    for (const QString &word : words) {
-        if (lowered.contains(word))
-            return true;
-    }
-    return false;
-}
 
 QString normalizedReply(const QString &reply)
 {
@@ -77,8 +32,8 @@ bool runCommandAccepted(bool httpOk, const QString &reply)
 {
     static const QStringList positive = {QStringLiteral("ok"), QStringLiteral("success")};
     const QString lowered = normalizedReply(reply);
-    return httpOk && containsAnyPositiveWord(lowered, positive) &&
-           !containsAnyWord(lowered, refusalWords());
+    return httpOk && app::containsAnyPositiveWord(lowered, positive) &&
+           !app::containsAnyWord(lowered, refusalWords());
 }
 
 bool rebootCommandAccepted(bool httpOk, const QString &reply)
@@ -86,16 +41,16 @@ bool rebootCommandAccepted(bool httpOk, const QString &reply)
     static const QStringList positive = {QStringLiteral("ok"), QStringLiteral("success"),
                                          QStringLiteral("reboot")};
     const QString lowered = normalizedReply(reply);
-    return httpOk && containsAnyPositiveWord(lowered, positive) &&
-           !containsAnyWord(lowered, refusalWords());
+    return httpOk && app::containsAnyPositiveWord(lowered, positive) &&
+           !app::containsAnyWord(lowered, refusalWords());
 }
 
 bool setValueAccepted(bool httpOk, const QString &reply)
 {
     const QString lowered = normalizedReply(reply);
-    return httpOk && (containsPositiveWord(lowered, QStringLiteral("set ok")) ||
+    return httpOk && (app::containsPositiveWord(lowered, QStringLiteral("set ok")) ||
                       lowered == QLatin1String("ok") ||
-                      containsPositiveWord(lowered, QStringLiteral("success")));
+                      app::containsPositiveWord(lowered, QStringLiteral("success")));
 }
 
 QString settingValueFromReply(const QString &reply)
@@ -131,7 +86,9 @@ QByteArray postBody(const QString &command, int flags)
     return QJsonDocument(body).toJson(QJsonDocument::Compact);
 }
 
-QString replyTextFromBody(const QByteArray &body)
+namespace {
+
+QString decodedReplyText(const QByteArray &body)
 {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(body, &error);
@@ -162,9 +119,21 @@ QString replyTextFromBody(const QByteArray &body)
     return QString();
 }
 
+} // namespace
+
+QString replyTextFromBody(const QByteArray &body)
+{
+    return app::withoutLoneSurrogates(decodedReplyText(body));
+}
+
 QString boolDigit(bool value)
 {
     return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+QString fileListCommand()
+{
+    return QStringLiteral("ls -v");
 }
 
 } // namespace charger_api

@@ -7,14 +7,6 @@
 // How the charger's reply texts are judged, and how commands travel on the wire.
 namespace charger_api {
 
-// A positive word counts only where no ASCII letter or digit stands right before it; a word that
-// ends in "ok" also needs none right after it ("token", "broken" and "okay" are not "ok").
-// `lowered` must already be lower-case.
-bool containsPositiveWord(const QString &lowered, const QString &word);
-bool containsAnyPositiveWord(const QString &lowered, const QStringList &words);
-// Negative words are plain substrings of the lowered text.
-bool containsAnyWord(const QString &lowered, const QStringList &words);
-
 // The reply text as the rules see it: trimmed and lower-cased.
 QString normalizedReply(const QString &reply);
 
@@ -34,9 +26,15 @@ QByteArray percentEncodeCommand(const QString &command);
 // {"command":"...","flags":N}, compact.
 QByteArray postBody(const QString &command, int flags);
 // The reply text for a body: JSON "response" members and documents converted, anything else
-// decoded as UTF-8 unchanged.
+// decoded as UTF-8 unchanged. Invalid UTF-8 and lone surrogate escapes become U+FFFD.
 QString replyTextFromBody(const QByteArray &body);
 
 QString boolDigit(bool value);
+
+// The charger's file listing command, also what the asynchronous listing reports itself as.
+QString fileListCommand();
+
+// What a reply larger than this is cut off at; no real reply comes near it.
+constexpr qint64 maxReplyBytes = 1024 * 1024;
 
 } // namespace charger_api

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "charger_api/apiclient.h"
+#include "charger_api/reply_rules.h"
 #include "maintenance/maintenance_rules.h"
 
 #include <QListWidget>
@@ -17,6 +18,14 @@ bool MainWindow::askYesNo(const QString &title, const QString &question)
 {
     return QMessageBox::question(this, title, question, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
+}
+
+void MainWindow::onApiResult(const QString &command, bool ok, const QString &response)
+{
+    appendLog(QStringLiteral("ASYNC %1 -> ok=%2 response=%3")
+                  .arg(command, charger_api::boolDigit(ok), redactSecrets(response)));
+    if (command == charger_api::fileListCommand())
+        showCleanupPreview(response);
 }
 
 void MainWindow::onPreviewCleanup()
@@ -61,7 +70,7 @@ void MainWindow::onDeleteCleanup()
 
 bool MainWindow::cleanupDeviceFiles()
 {
-    const QString listCommand = QStringLiteral("ls -v");
+    const QString listCommand = charger_api::fileListCommand();
     QString listing;
     bool listed = api->sendCommand(listCommand, listing, cleanupTimeoutMs);
     if (!listed || listing.trimmed().isEmpty()) {

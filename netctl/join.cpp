@@ -18,6 +18,11 @@ bool MainWindow::connectToWifi(const QString &ssid)
 {
     if (ssid.isEmpty() || wifiInterface.isEmpty())
         return false;
+    const QString refusal = netctl::profileSsidRefusal(ssid);
+    if (!refusal.isEmpty()) {
+        appendLog(QStringLiteral("connectToWifi: ") + refusal);
+        return false;
+    }
 
     netctl::executeNetsh(netctl::disconnectAllArgs());
     netctl::executeNetsh(netctl::deleteProfileArgs(ssid));

@@ -18,10 +18,15 @@ struct NetshRun
     bool succeeded() const { return started && finished && exitCode == 0; }
 };
 
-// Runs netsh and waits at most timeoutMs; a process still running then is killed.
+// Runs netsh and waits at most timeoutMs; a process still running then is killed. At most
+// maxOutputBytes of each stream are kept; a run that writes more is ended and not finished.
 NetshRun runNetsh(const QStringList &arguments, int timeoutMs);
 
-// Runs netsh and blocks until it exits; the output is not captured.
+// Runs netsh for a command whose output nobody reads (it goes to the program's own output) and
+// waits for it to exit, at most executeTimeoutMs; a run still going then is killed.
 void executeNetsh(const QStringList &arguments);
+
+constexpr int executeTimeoutMs = 30000;
+constexpr qint64 maxOutputBytes = 1024 * 1024;
 
 } // namespace netctl

@@ -12,7 +12,6 @@
 namespace {
 
 constexpr int settingTimeoutMs = 6000;
-constexpr int verifyTimeoutMs = 15000;
 constexpr int writeAttempts = 2;
 constexpr unsigned long writeRetryPauseMs = 500;
 constexpr int gateAttempts = 3;
@@ -32,6 +31,7 @@ void MainWindow::onRunWifiOnlyWorkflow()
 {
     const QString ssid = chosenCustomerSsid();
     const QString password = passwordEdit->text();
+    rememberSecret(password);
     if (ssid.isEmpty()) {
         setStatus(QStringLiteral("Select customer Wi-Fi first (or enter SSID manually)."));
         return;
@@ -87,41 +87,18 @@ bool MainWindow::configureDeviceWifi(const QString &ssid, const QString &passwor
 bool MainWindow::verifyWifiAuthBeforeReboot(const QString &ssid, const QString &password)
 {
     using provisioning::VerifyOutcome;
-
-    QString scan;
-    if (!api->sendCommand(QStringLiteral("wlan_scan -v"), scan, verifyTimeoutMs) ||
-        scan.trimmed().isEmpty()) {
-        appendLog(QStringLiteral("verify failed: wlan_scan -v unavailable"));
-        setStatus(QStringLiteral("Cannot verify Wi-Fi auth (scan unavailable). Reboot blocked."));
-        return false;
-    }
+    using provisioning::VerifyStage;
 
     provisioning::WlanScanRow row;
-    if (!provisioning::findTargetRow(scan, ssid, row) || row.channel.isEmpty()) {
-        appendLog(QStringLiteral("verify failed: target SSID not found in scan"));
-        setStatus(QStringLiteral("Selected Wi-Fi not found in charger scan. Reboot blocked."));
+    if (!scanVerifyTarget(ssid, VerifyStage::BeforeReboot, row))
         return false;
-    }
 
-    const int code = provisioning::securityTypeCode(row.security);
-    QString key;
-    QString command;
-    if (code >= 1 && !password.isEmpty()) {
-        key = provisioning::deriveWpaPsk(password, ssid);
-        command = provisioning::verifyCommand(ssid, row.bssid, row.channel, code, key);
-    } else {
-        command = provisioning::shortVerifyCommand(ssid, row.bssid, row.channel);
-    }
-    const QString loggedCommand = provisioning::loggableCommand(command, key);
-
+    // An open network, an unknown security type or no password: the short form, decided on the
+    // same reply words.
+    const QString command =
+        verifyCommandFor(ssid, password, row, provisioning::securityTypeCode(row.security));
     for (int attempt = 1; attempt <= gateAttempts; ++attempt) {
-        QString reply;
-        const bool ok = api->sendCommand(command, reply, verifyTimeoutMs);
-        const VerifyOutcome outcome = provisioning::classifyGateReply(ok, reply);
-        appendLog(QStringLiteral("CMD %1 attempt=%2 -> ok=%3 response=%4")
-                      .arg(loggedCommand, QString::number(attempt), charger_api::boolDigit(ok),
-                           redactSecrets(provisioning::loggableCommand(reply.trimmed(), key))));
-        switch (outcome) {
+        switch (exchangeVerifyCommand(command, VerifyStage::BeforeReboot, attempt)) {
         case VerifyOutcome::Passed:
             setStatus(QStringLiteral("Wi-Fi auth verified."));
             return true;

@@ -1,5 +1,6 @@
 #include "provisioning/verify_rules.h"
 
+#include "app/word_rules.h"
 #include "charger_api/reply_rules.h"
 
 #include <QCryptographicHash>
@@ -24,17 +25,16 @@ const QStringList &unsupportedWords()
     return words;
 }
 
-VerifyOutcome classify(bool httpOk, const QString &reply, const QStringList &badCredentialWords)
+QStringList badCredentialWords(VerifyStage stage)
 {
-    const QString lowered = charger_api::normalizedReply(reply);
-    // A positive word only counts when the reply really arrived.
-    if (httpOk && charger_api::containsAnyPositiveWord(lowered, passedWords()))
-        return VerifyOutcome::Passed;
-    if (charger_api::containsAnyWord(lowered, badCredentialWords))
-        return VerifyOutcome::BadCredentials;
-    if (charger_api::containsAnyWord(lowered, unsupportedWords()))
-        return VerifyOutcome::Unsupported;
-    return VerifyOutcome::Inconclusive;
+    return {QStringLiteral("wrong password"),
+            QStringLiteral("invalid password"),
+            QStringLiteral("invalid passphrase"),
+            stage == VerifyStage::BeforeWrite ? QStringLiteral("failed")
+                                              : QStringLiteral("authentication failed"),
+            QStringLiteral("auth fail"),
+            QStringLiteral("access denied"),
+            QStringLiteral("rejected")};
 }
 
 } // namespace
@@ -78,39 +78,16 @@ QString shortVerifyCommand(const QString &ssid, const QString &bssid, const QStr
     return QStringLiteral("network_verify wifi %1 %2 %3").arg(ssid, bssid, channel);
 }
 
-QString loggableCommand(const QString &command, const QString &key)
+VerifyOutcome classifyVerifyReply(bool httpOk, const QString &reply, VerifyStage stage)
 {
-    if (key.isEmpty())
-        return command;
-    QString loggable = command;
-    loggable.replace(key, QStringLiteral("[REDACTED]"));
-    return loggable;
-}
-
-VerifyOutcome classifyVerifyReply(bool httpOk, const QString &reply)
-{
-    static const QStringList badCredentialWords = {QStringLiteral("wrong password"),
-                                                   QStringLiteral("invalid password"),
-                                                   QStringLiteral("invalid passphrase"),
-                                                   QStringLiteral("failed"),
-                                                   QStringLiteral("auth fail"),
-                                                   QStringLiteral("access denied"),
-                                                   QStringLiteral("rejected")};
-    return classify(httpOk, reply, badCredentialWords);
-}
-
-VerifyOutcome classifyGateReply(bool httpOk, const QString &reply)
-{
-    // Narrower than before the write: a plain "failed" (to connect, to scan) says nothing about
-    // the password here.
-    static const QStringList badCredentialWords = {QStringLiteral("wrong password"),
-                                                   QStringLiteral("invalid password"),
-                                                   QStringLiteral("invalid passphrase"),
-                                                   QStringLiteral("authentication failed"),
-                                                   QStringLiteral("auth fail"),
-                                                   QStringLiteral("access denied"),
-                                                   QStringLiteral("rejected")};
-    return classify(httpOk, reply, badCredentialWords);
+    const QString lowered = charger_api::normalizedReply(reply);
+    if (httpOk && app::containsAnyPositiveWord(lowered, passedWords()))
+        return VerifyOutcome::Passed;
+    if (app::containsAnyWord(lowered, badCredentialWords(stage)))
+        return VerifyOutcome::BadCredentials;
+    if (app::containsAnyWord(lowered, unsupportedWords()))
+        return VerifyOutcome::Unsupported;
+    return VerifyOutcome::Inconclusive;
 }
 
 QStringList rebootWords()

@@ -9,6 +9,9 @@ namespace provisioning {
 
 enum class VerifyOutcome { Passed, BadCredentials, Unsupported, Inconclusive };
 
+// The check before the credentials are written, and the gate before the charger is rebooted.
+enum class VerifyStage { BeforeWrite, BeforeReboot };
+
 // The charger's code for a scan row's security word; -1 when the word is not known.
 int securityTypeCode(const QString &securityWord);
 
@@ -22,13 +25,11 @@ QString verifyCommand(const QString &ssid, const QString &bssid, const QString &
 // "network_verify wifi <ssid> <bssid> <channel>".
 QString shortVerifyCommand(const QString &ssid, const QString &bssid, const QString &channel);
 
-// The command as it may be logged: the derived key replaced by "[REDACTED]".
-QString loggableCommand(const QString &command, const QString &key);
-
-// Reply classes before the write ("failed" counts as bad credentials) ...
-VerifyOutcome classifyVerifyReply(bool httpOk, const QString &reply);
-// ... and at the gate before the reboot ("authentication failed" does, "failed" alone does not).
-VerifyOutcome classifyGateReply(bool httpOk, const QString &reply);
+// The class of a verification reply: passed (only when the transport succeeded), then bad
+// credentials, then unsupported, else inconclusive. Before the write any "failed" counts as bad
+// credentials; at the gate only "authentication failed" does ("failed to connect" says nothing
+// about the password there).
+VerifyOutcome classifyVerifyReply(bool httpOk, const QString &reply, VerifyStage stage);
 
 // The reboot command words, in the order they are tried.
 QStringList rebootWords();

@@ -9,6 +9,7 @@ void MainWindow::onStartGuidedSetup()
 {
     const QString targetSsid = chosenCustomerSsid();
     const QString password = passwordEdit->text();
+    rememberSecret(password);
     if (targetSsid.isEmpty()) {
         setStatus(QStringLiteral("Pick target Wi-Fi from scan list or enter SSID manually."));
         return;

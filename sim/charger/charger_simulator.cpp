@@ -9,6 +9,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <memory>
+
 // Qt HTTP Server parses every request; the simulator answers on the socket itself because some
 // answers are late or never come.
 class ChargerHttpFrontEnd : public QAbstractHttpServer
@@ -133,6 +135,24 @@ SimFault SimFault::httpStatus(const QString &command, int status, const QByteArr
     fault.kind = Kind::Status;
     fault.status = status;
     fault.body = body;
+    fault.times = times;
+    return fault;
+}
+
+SimFault SimFault::redirect(const QString &command, int status, const QByteArray &location,
+                            const QByteArray &body, int times)
+{
+    SimFault fault = httpStatus(command, status, body, times);
+    fault.location = location;
+    return fault;
+}
+
+SimFault SimFault::flood(const QString &command, qint64 bytes, int times)
+{
+    SimFault fault;
+    fault.command = command;
+    fault.kind = Kind::Flood;
+    fault.floodBytes = bytes;
     fault.times = times;
     return fault;
 }
@@ -423,7 +443,10 @@ void ChargerSimulator::handleRequest(const QHttpServerRequest &request, QTcpSock
         dropConnection(socket, fault.delayMs);
         return;
     case SimFault::Kind::Status:
-        reply(socket, fault.status, fault.contentType, fault.body, fault.delayMs);
+        reply(socket, fault.status, fault.contentType, fault.body, fault.delayMs, fault.location);
+        return;
+    case SimFault::Kind::Flood:
+        flood(socket, fault.floodBytes);
         return;
     case SimFault::Kind::Reply:
         reply(socket, 200, fault.contentType, fault.body, fault.delayMs);
@@ -441,9 +464,10 @@ void ChargerSimulator::handleRequest(const QHttpServerRequest &request, QTcpSock
 }
 
 void ChargerSimulator::reply(QTcpSocket *socket, int status, const QByteArray &contentType,
-                             const QByteArray &body, int delayMs)
+                             const QByteArray &body, int delayMs, const QByteArray &location)
 {
     QByteArray response = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status) +
+                          (location.isEmpty() ? QByteArray() : "\r\nLocation: " + location) +
                           "\r\nContent-Type: " + contentType +
                           "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" +
                           body;
@@ -455,6 +479,23 @@ void ChargerSimulator::reply(QTcpSocket *socket, int status, const QByteArray &c
         QTimer::singleShot(delayMs, socket, send);
     else
         send();
+}
+
+void ChargerSimulator::flood(QTcpSocket *socket, qint64 bytes)
+{
+    // Written a chunk at a time as the client takes them, so the simulator never holds the body.
+    socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
+                  QByteArray::number(bytes) + "\r\n\r\n");
+    auto left = std::make_shared<qint64>(bytes);
+    auto more = [socket, left]() {
+        const QByteArray chunk(qMin<qint64>(*left, 64 * 1024), 'x');
+        if (socket->bytesToWrite() > 0 || chunk.isEmpty())
+            return;
+        *left -= chunk.size();
+        socket->write(chunk);
+    };
+    connect(socket, &QTcpSocket::bytesWritten, socket, more);
+    more();
 }
 
 void ChargerSimulator::dropConnection(QTcpSocket *socket, int delayMs)

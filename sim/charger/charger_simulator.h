@@ -26,6 +26,7 @@ struct SimFault
         Drop,   // close the connection without a reply, after delayMs
         Status, // answer `status` with `body`, after delayMs
         Reply,  // answer 200 with `body` in place of the normal answer, after delayMs
+        Flood,  // answer 200 with `floodBytes` bytes of "x", written as the client reads them
     };
     enum class Match {
         Exact,     // the whole decoded command equals `command`
@@ -40,6 +41,9 @@ struct SimFault
     int status = 200;
     QByteArray body;
     QByteArray contentType = QByteArrayLiteral("text/plain; charset=utf-8");
+    // A Location header for Status answers (a redirect); empty for none.
+    QByteArray location;
+    qint64 floodBytes = 0;
     // How many more matching requests the fault takes; -1 is every one.
     int times = -1;
     // Setup SSID of the charger it applies to; empty is every charger.
@@ -57,6 +61,11 @@ struct SimFault
     // 200 with exactly these body bytes.
     static SimFault replyBody(const QString &command, const QByteArray &body,
                               const QByteArray &contentType, int times = -1);
+
+    // `status` (301, 302, 307, 308 ...) with a Location header and `body`.
+    static SimFault redirect(const QString &command, int status, const QByteArray &location,
+                             const QByteArray &body, int times = -1);
+    static SimFault flood(const QString &command, qint64 bytes, int times = -1);
 
     SimFault byFirstWord() const;
     SimFault forCharger(const QString &setupSsid) const;
@@ -139,7 +148,8 @@ private:
     SimCharger *activeCharger();
     bool takeFault(const QString &command, const QString &chargerSsid, SimFault &fault);
     void reply(QTcpSocket *socket, int status, const QByteArray &contentType,
-               const QByteArray &body, int delayMs);
+               const QByteArray &body, int delayMs, const QByteArray &location = QByteArray());
+    void flood(QTcpSocket *socket, qint64 bytes);
     void dropConnection(QTcpSocket *socket, int delayMs);
 
     std::unique_ptr<ChargerHttpFrontEnd> server;

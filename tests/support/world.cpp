@@ -1,0 +1,407 @@
+#include "world.h"
+
+#include "app/mainwindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPasswordDigestor>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QtTest>
+
+namespace testsupport {
+
+Relay::Relay()
+{
+    server.listen(QHostAddress::LocalHost);
+    connect(&server, &QTcpServer::newConnection, this, [this]() {
+        while (QTcpSocket *client = server.nextPendingConnection()) {
+            auto *upstream = new QTcpSocket(client);
+            upstream->connectToHost(QHostAddress::LocalHost, target);
+            connect(client, &QTcpSocket::readyRead, upstream, [this, client, upstream]() {
+                const QByteArray chunk = client->readAll();
+                bytes += chunk;
+                upstream->write(chunk);
+            });
+            connect(upstream, &QTcpSocket::readyRead, client,
+                    [client, upstream]() { client->write(upstream->readAll()); });
+            connect(upstream, &QTcpSocket::disconnected, client, &QTcpSocket::disconnectFromHost);
+            connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+        }
+    });
+}
+
+QNetworkProxy Relay::proxy() const
+{
+    return QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"),
+                         server.serverPort());
+}
+
+World::World(const QString &scenario) : savedHome(qgetenv("HOME"))
+{
+    qputenv("HOME", dir.filePath(QStringLiteral("home")).toLocal8Bit());
+    QDir(dir.path()).mkdir(QStringLiteral("tmp"));
+    qputenv("TMPDIR", dir.filePath(QStringLiteral("tmp")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("ZEPHYL_NETSH_STATE", dir.filePath(QStringLiteral("netsh.json")).toLocal8Bit());
+    qputenv("ZEPHYL_NETSH_JOURNAL", dir.filePath(QStringLiteral("netsh.jsonl")).toLocal8Bit());
+    QString error;
+    if (!sim.loadScenarioFile(QStringLiteral(ZEPHYL_SCENARIO_DIR "/") + scenario, &error))
+        qFatal("scenario %s: %s", qPrintable(scenario), qPrintable(error));
+    sim.listen();
+    relay.target = sim.port();
+    QNetworkProxy::setApplicationProxy(relay.proxy());
+    writeLaptop(R"({"interfaces":[{"name":"Wi-Fi","connectedSsid":"HomeNet",
+                     "address":"192.168.1.23"}],
+        "networks":[{"ssid":"HomeNet","authentication":"WPA2-Personal","encryption":"CCMP",
+                     "dhcpAddress":"192.168.1.23"},
+                    {"ssid":"JuiceNet-1A2B","authentication":"Open","dhcpAddress":"10.10.10.3"}],
+        "elevated":true,
+        "profiles":[{"name":"HomeNet","interface":"Wi-Fi"}]})");
+}
+
+World::~World()
+{
+    QNetworkProxy::setApplicationProxy(QNetworkProxy());
+    qputenv("HOME", savedHome);
+}
+
+void World::writeLaptop(const QByteArray &json)
+{
+    QFile file(dir.filePath(QStringLiteral("netsh.json")));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(json);
+}
+
+QJsonObject World::laptop() const
+{
+    QFile file(dir.filePath(QStringLiteral("netsh.json")));
+    return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object()
+                                          : QJsonObject();
+}
+
+void World::followLaptop()
+{
+    const QString state = dir.filePath(QStringLiteral("netsh.json"));
+    sim.setActiveChargerSelector(
+        [state]() { return chargersim::connectedSsidFromNetshState(state); });
+}
+
+QStringList World::commands() const
+{
+    return sim.commands();
+}
+
+QStringList World::netsh() const
+{
+    // The temporary profile's random name is the one thing that differs between runs.
+    const QRegularExpression profilePath(QRegularExpression::escape(dir.filePath("tmp")) +
+                                         QStringLiteral("/zephyl_[A-Za-z0-9]{6}\\.xml"));
+    QFile file(dir.filePath(QStringLiteral("netsh.jsonl")));
+    QStringList calls;
+    if (!file.open(QIODevice::ReadOnly))
+        return calls;
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (qsizetype i = journalMark; i < lines.size(); ++i) {
+        if (lines.at(i).trimmed().isEmpty())
+            continue;
+        QStringList argv;
+        for (const QJsonValue &arg : QJsonDocument::fromJson(lines.at(i)).object()["argv"].toArray())
+            argv << arg.toString();
+        calls << argv.join(QLatin1Char('|')).replace(profilePath, QStringLiteral("<profile>"));
+    }
+    return calls;
+}
+
+QString World::logText() const
+{
+    const QDir logs(dir.filePath(QStringLiteral("home/Documents/Zephyl-Logs")));
+    const QStringList files = logs.entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Name);
+    QFile file(files.isEmpty() ? QString() : logs.filePath(files.last()));
+    return file.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromUtf8(file.readAll())
+                                                            : QString();
+}
+
+QStringList World::logEntries() const
+{
+    static const QRegularExpression stamp(QStringLiteral(R"(^\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\] )"));
+    QStringList entries;
+    for (const QString &line : logText().split(QLatin1Char('\n'))) {
+        if (stamp.match(line).hasMatch())
+            entries << line.mid(22);
+    }
+    return entries.mid(logMark);
+}
+
+QStringList World::statuses() const
+{
+    QStringList result;
+    for (const QString &entry : logEntries()) {
+        if (entry.startsWith(QLatin1String("STATUS: ")))
+            result << entry.mid(8);
+    }
+    return result;
+}
+
+QStringList World::temporaryFiles() const
+{
+    return QDir(dir.filePath(QStringLiteral("tmp"))).entryList(QDir::Files);
+}
+
+void World::mark()
+{
+    const qsizetype entries = logEntries().size();
+    logMark += entries;
+    QFile file(dir.filePath(QStringLiteral("netsh.jsonl")));
+    journalMark = file.open(QIODevice::ReadOnly) ? file.readAll().count('\n') : 0;
+    sim.clearJournal();
+    relay.clear();
+}
+
+void World::verifyWire() const
+{
+    const QByteArray sent = relay.sent();
+    const QByteArray base = "http://setup.zephyl/command";
+    for (qsizetype at = 0; at < sent.size();) {
+        const qsizetype headEnd = sent.indexOf("\r\n\r\n", at);
+        QVERIFY(headEnd > at);
+        const QList<QByteArray> head = sent.mid(at, headEnd - at).split('\n');
+        const QList<QByteArray> line = head.first().trimmed().split(' ');
+        QCOMPARE(line.size(), 3);
+        qsizetype bodySize = 0;
+        QByteArray host;
+        for (const QByteArray &header : head) {
+            if (header.startsWith("Host: "))
+                host = header.mid(6).trimmed();
+            if (header.startsWith("Content-Length: "))
+                bodySize = header.mid(16).trimmed().toLongLong();
+        }
+        QCOMPARE(host, QByteArray("setup.zephyl"));
+        at = headEnd + 4 + bodySize;
+        if (line.first() == "POST") {
+            QCOMPARE(line.at(1), base);
+            continue;
+        }
+        QVERIFY2(line.at(1).startsWith(base + '/'), line.at(1).constData());
+        const QByteArray encoded = line.at(1).mid(base.size() + 1);
+        QByteArray canonical;
+        for (const char byte : QByteArray::fromPercentEncoding(encoded)) {
+            const bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+                                    (byte >= '0' && byte <= '9') || QByteArray("-._~").contains(byte);
+            if (unreserved)
+                canonical += byte;
+            else
+                canonical += '%' + QByteArray::number(uchar(byte), 16).rightJustified(2, '0').toUpper();
+        }
+        QCOMPARE(encoded, canonical);
+    }
+}
+
+QListWidget *listBeside(QWidget *window, const QString &buttonText)
+{
+    for (QPushButton *button : window->findChildren<QPushButton *>()) {
+        if (button->text() == buttonText)
+            return button->parentWidget()->findChild<QListWidget *>();
+    }
+    return nullptr;
+}
+
+// The SSID field shows a placeholder; the password field has none.
+QLineEdit *ssidEdit(QWidget *window)
+{
+    for (QLineEdit *edit : window->findChildren<QLineEdit *>()) {
+        if (edit->placeholderText() == QLatin1String("Wi-Fi SSID"))
+            return edit;
+    }
+    return nullptr;
+}
+
+QLineEdit *passwordEdit(QWidget *window)
+{
+    for (QLineEdit *edit : window->findChildren<QLineEdit *>()) {
+        if (edit->placeholderText().isEmpty())
+            return edit;
+    }
+    return nullptr;
+}
+
+QCheckBox *option(const QString &text)
+{
+    for (QWidget *widget : QApplication::allWidgets()) {
+        auto *box = qobject_cast<QCheckBox *>(widget);
+        if (box && box->text() == text)
+            return box;
+    }
+    return nullptr;
+}
+
+namespace {
+
+QPushButton *button(const QString &text)
+{
+    for (QWidget *widget : QApplication::allWidgets()) {
+        auto *candidate = qobject_cast<QPushButton *>(widget);
+        if (candidate && candidate->text() == text)
+            return candidate;
+    }
+    return nullptr;
+}
+
+void pick(QListWidget *list, const QString &text)
+{
+    QVERIFY(list);
+    const QList<QListWidgetItem *> items = list->findItems(text, Qt::MatchExactly);
+    QVERIFY2(items.size() == 1, qPrintable(QStringLiteral("no single item ") + text));
+    list->setCurrentItem(items.first());
+    emit list->itemClicked(items.first());
+}
+
+// Clicks `answer` in the next message box, as soon as it is shown.
+void answerNextQuestion(const QString &answer)
+{
+    auto *timer = new QTimer(qApp);
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer]() {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        box->button(answer == QLatin1String("Yes") ? QMessageBox::Yes : QMessageBox::No)->click();
+        timer->deleteLater();
+    });
+    timer->start();
+}
+
+} // namespace
+
+void runSteps(MainWindow &window, World &world, const QStringList &steps)
+{
+    for (const QString &step : steps) {
+        const QString kind = step.section(QLatin1Char(':'), 0, 0);
+        const QString arg = step.section(QLatin1Char(':'), 1);
+        if (kind == QLatin1String("click")) {
+            QPushButton *target = button(arg);
+            QVERIFY2(target, qPrintable(step));
+            target->click();
+        } else if (kind == QLatin1String("invoke")) {
+            QVERIFY(QMetaObject::invokeMethod(&window, arg.toLatin1(), Qt::DirectConnection));
+        } else if (kind == QLatin1String("ssid")) {
+            ssidEdit(&window)->setText(arg);
+        } else if (kind == QLatin1String("shows-ssid")) {
+            QCOMPARE(ssidEdit(&window)->text(), arg);
+        } else if (kind == QLatin1String("password")) {
+            passwordEdit(&window)->setText(arg);
+        } else if (kind == QLatin1String("pick-charger")) {
+            pick(listBeside(&window, QStringLiteral("Find Charger Wi-Fi")), arg);
+        } else if (kind == QLatin1String("pick-wifi")) {
+            pick(listBeside(&window, QStringLiteral("Scan Available Wi-Fi (from charger)")), arg);
+        } else if (kind == QLatin1String("answer")) {
+            answerNextQuestion(arg);
+        } else if (kind == QLatin1String("option")) {
+            option(arg.section(QLatin1Char('='), 0, 0))->setChecked(arg.endsWith(QLatin1Char('1')));
+        } else if (kind == QLatin1String("wait")) {
+            QTRY_VERIFY_WITH_TIMEOUT(world.statuses().contains(arg), 20000);
+        } else if (kind == QLatin1String("cards")) {
+            QStringList shown;
+            for (QLabel *label : window.findChildren<QLabel *>(QStringLiteral("Metric")))
+                shown << label->text();
+            QCOMPARE(shown.join(QLatin1Char('|')), arg);
+        } else if (kind == QLatin1String("visible") || kind == QLatin1String("hidden")) {
+            QWidget *target = button(arg) ? static_cast<QWidget *>(button(arg)) : option(arg);
+            QVERIFY2(target, qPrintable(step));
+            QCOMPARE(target->isVisibleTo(&window), kind == QLatin1String("visible"));
+        } else if (kind == QLatin1String("startup")) {
+        } else if (kind == QLatin1String("mark")) {
+            world.mark();
+        } else if (kind == QLatin1String("close")) {
+            window.close();
+        } else {
+            QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
+        }
+    }
+}
+
+void addOperationColumns()
+{
+    QTest::addColumn<QByteArray>("laptop");
+    QTest::addColumn<QByteArray>("netshFaults");
+    QTest::addColumn<QList<SimFault>>("faults");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<QStringList>("netsh");
+    QTest::addColumn<QStringList>("statuses");
+    QTest::addColumn<QStringList>("log");
+}
+
+namespace {
+
+void verifyInOrder(const QStringList &entries, const QStringList &expected)
+{
+    qsizetype at = 0;
+    for (const QString &line : expected) {
+        at = entries.indexOf(line, at);
+        QVERIFY2(at >= 0, qPrintable(QStringLiteral("log lacks, in order: ") + line +
+                                     QStringLiteral("\n") + entries.join(QLatin1Char('\n'))));
+        ++at;
+    }
+}
+
+void verifyNoSecret(const QString &log, const QStringList &steps)
+{
+    for (const QString &step : steps) {
+        if (!step.startsWith(QLatin1String("password:")) || step.size() < 12)
+            continue;
+        const QString password = step.mid(9);
+        QVERIFY2(!log.contains(password), qPrintable(QStringLiteral("leaked ") + password));
+    }
+    static const QRegularExpression key(QStringLiteral("[0-9a-f]{64}"));
+    QVERIFY2(!key.match(log).hasMatch(), "a derived key reached the log");
+}
+
+} // namespace
+
+void runOperationRow(const QString &scenario, bool followLaptop)
+{
+    QFETCH(QByteArray, laptop);
+    QFETCH(QByteArray, netshFaults);
+    QFETCH(QList<SimFault>, faults);
+    QFETCH(QStringList, steps);
+    World world(scenario);
+    if (followLaptop)
+        world.followLaptop();
+    if (!laptop.isEmpty())
+        world.writeLaptop(laptop);
+    if (!netshFaults.isEmpty()) {
+        QJsonObject state = world.laptop();
+        state[QStringLiteral("faults")] = QJsonDocument::fromJson(netshFaults).object();
+        world.writeLaptop(QJsonDocument(state).toJson());
+    }
+    for (const SimFault &fault : faults)
+        world.sim.addFault(fault);
+    MainWindow window;
+    if (!steps.startsWith(QStringLiteral("startup")))
+        world.mark();
+    runSteps(window, world, steps);
+    if (QTest::currentTestFailed())
+        return;
+
+    QTEST(world.commands(), "commands");
+    QTEST(world.netsh(), "netsh");
+    QTEST(world.statuses(), "statuses");
+    QFETCH(QStringList, log);
+    verifyInOrder(world.logEntries(), log);
+    verifyNoSecret(world.logText(), steps);
+    QCOMPARE(world.temporaryFiles(), QStringList());
+    world.verifyWire();
+}
+
+} // namespace testsupport

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "charger_simulator.h"
+
+#include <QList>
+#include <QNetworkProxy>
+#include <QStringList>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <memory>
+
+class MainWindow;
+class QCheckBox;
+class QLineEdit;
+class QListWidget;
+
+namespace testsupport {
+
+// A TCP relay set as the application's HTTP proxy in front of the charger simulator; it keeps
+// every byte the client sent, so a test sees the exact request lines.
+class Relay : public QObject
+{
+public:
+    Relay();
+    QNetworkProxy proxy() const;
+    QByteArray sent() const { return bytes; }
+    void clear() { bytes.clear(); }
+    quint16 target = 0;
+
+private:
+    QTcpServer server;
+    QByteArray bytes;
+};
+
+// The outside world of one window test: a private HOME for the setup log, the netsh stand-in's
+// laptop (state file and journal), and a charger simulator reached through the relay.
+class World
+{
+public:
+    // `scenario` names a file under sim/charger/scenarios.
+    explicit World(const QString &scenario = QStringLiteral("default.json"));
+    ~World();
+
+    ChargerSimulator sim;
+    Relay relay;
+
+    void writeLaptop(const QByteArray &json);
+    QJsonObject laptop() const;
+    // Only the charger whose setup network the laptop is joined to answers.
+    void followLaptop();
+
+    // What happened since the last mark: charger commands, netsh argument lists (elements
+    // joined with "|"), status messages and the other log entries.
+    QStringList commands() const;
+    QStringList netsh() const;
+    QStringList statuses() const;
+    QStringList logEntries() const;
+    QString logText() const;
+    void mark();
+    // Files left in the temporary folder the window was given.
+    QStringList temporaryFiles() const;
+
+    // Every request line went to http://setup.zephyl/command with each byte outside A-Z a-z 0-9
+    // - . _ ~ percent-encoded in upper case, and every request named Host setup.zephyl.
+    void verifyWire() const;
+
+private:
+    QTemporaryDir dir;
+    QByteArray savedHome;
+    qsizetype logMark = 0;
+    qsizetype journalMark = 0;
+};
+
+// The window's controls, found by what they show.
+QListWidget *listBeside(QWidget *window, const QString &buttonText);
+QLineEdit *ssidEdit(QWidget *window);
+QLineEdit *passwordEdit(QWidget *window);
+QCheckBox *option(const QString &text);
+
+// Works the window through a list of steps:
+//   "click:<button text>", "invoke:<slot>", "ssid:<text>", "password:<text>",
+//   "shows-ssid:<text>" (what the SSID field holds), "pick-charger:<ssid>", "pick-wifi:<ssid>", "answer:Yes|No" (the next question),
+//   "option:<text>=0|1", "mark" (forget what happened so far), "close",
+//   "visible:<text>", "hidden:<text>" (a button or option box as the window shows it),
+//   "wait:<status>" (until that status was shown), "cards:<a>|<b>|<c>|<d>" (the four header
+//   cards show these texts), "startup" (first step only: keep what start-up did).
+// Charger faults are in place before the window is built.
+void runSteps(MainWindow &window, World &world, const QStringList &steps);
+
+// Adds the columns of an operation table: laptop state (JSON; empty for a laptop with adapter
+// "Wi-Fi" on HomeNet and JuiceNet-1A2B in range), netsh faults (JSON object keyed
+// by argument prefix), charger faults, steps; then what must come out: charger commands, netsh
+// argument lists and statuses in order, and log entries that must appear in this order.
+void addOperationColumns();
+// Runs the current row against a fresh window and compares every expected column.
+void runOperationRow(const QString &scenario = QStringLiteral("default.json"),
+                     bool followLaptop = false);
+
+} // namespace testsupport
+
+Q_DECLARE_METATYPE(QList<SimFault>)

@@ -1,0 +1,71 @@
+#include "app/setup_log_format.h"
+
+#include <QTest>
+
+class AppLogTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void redaction_data();
+    void redaction();
+    void lines();
+};
+
+void AppLogTest::redaction_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("secrets");
+    QTest::addColumn<QString>("logged");
+
+    const QStringList none;
+    QTest::newRow("text without the key is unchanged") << "CMD get wlan.ssid -> ok=1" << none
+                                                       << "CMD get wlan.ssid -> ok=1";
+    QTest::newRow("key in capitals, value after a blank")
+        << "WLAN.PASSKEY hunter22 tail" << none << "wlan.passkey [REDACTED] tail";
+    QTest::newRow("quoted value up to its closing quote")
+        << "set wlan.passkey \"a b\" ok" << none << "set wlan.passkey [REDACTED]\" ok";
+    QTest::newRow("key alone or before quotes only") << "wlan.passkey \"\"" << none
+                                                     << "wlan.passkey \"\"";
+    QTest::newRow("the arrow after a read is masked") << "CMD get wlan.passkey -> ok=1" << none
+                                                      << "CMD get wlan.passkey [REDACTED] ok=1";
+    QTest::newRow("every occurrence, and masking twice changes nothing")
+        << "wlan.passkey [REDACTED] wlan.passkey=b" << none
+        << "wlan.passkey [REDACTED] wlan.passkey [REDACTED]";
+    QTest::newRow("JSON member") << R"({"wlan.passkey":"x y","ssid":"H"})" << none
+                                 << R"({"wlan.passkey [REDACTED]","ssid":"H"})";
+    QTest::newRow("masking stops at a line end")
+        << "get wlan.passkey\nwlan.passkey \"hunter22\"" << none
+        << "get wlan.passkey\nwlan.passkey [REDACTED]\"";
+    QTest::newRow("a lone surrogate does not switch masking off")
+        << QString("wlan.passkey hunter22 ") + QChar(0xD800) << none
+        << QString("wlan.passkey [REDACTED] ") + QChar(0xFFFD);
+    QTest::newRow("a password with quote and backslash is masked whole")
+        << "set ok wlan.passkey \"a\\ss w0rd\"x\"" << QStringList{"a\\ss w0rd\"x"}
+        << "set ok wlan.passkey [REDACTED]\"";
+    QTest::newRow("a password anywhere, also as JSON writes it")
+        << R"(echo p"w\d and {"v":"p\"w\\d"})" << QStringList{"p\"w\\d"}
+        << R"(echo [REDACTED] and {"v":"[REDACTED]"})";
+    QTest::newRow("a derived key in a command")
+        << "network_verify wifi H b 6 4 00ff" << QStringList{"00ff", ""}
+        << "network_verify wifi H b 6 4 [REDACTED]";
+}
+
+void AppLogTest::redaction()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, secrets);
+    QTEST(app::redactSecrets(text, secrets), "logged");
+}
+
+void AppLogTest::lines()
+{
+    const QDateTime at(QDate(2026, 3, 14), QTime(9, 26, 53));
+    QCOMPARE(app::logFileName(at, 1), QStringLiteral("Zephyl_WiFi_Setup_20260314_092653.log"));
+    QCOMPARE(app::logFileName(at, 3), QStringLiteral("Zephyl_WiFi_Setup_20260314_092653_3.log"));
+    QCOMPARE(app::formatLogLine(at, "x"), QStringLiteral("[2026-03-14 09:26:53] x"));
+    QCOMPARE(app::logHeaderLines(at).at(1), QStringLiteral("Started: 2026-03-14T09:26:53"));
+}
+
+QTEST_APPLESS_MAIN(AppLogTest)
+#include "tst_app_log.moc"
