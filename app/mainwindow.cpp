@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/local_wait.h"
 #include "app/window_style.h"
 #include "charger_api/apiclient.h"
 #include "charger_api/reply_rules.h"
@@ -12,6 +13,8 @@
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 {
     api = new ApiClient(this);
+    interruption = new app::Interruption(this);
+    api->setInterruption(interruption);
     buildUi();
     setStyleSheet(app::windowStyleSheet());
     connect(api, &ApiClient::commandResult, this, &MainWindow::onApiResult);
@@ -42,6 +45,17 @@ MainWindow::~MainWindow()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    restoreLaptopNetwork();
+    // A close during an operation stops it at its next step; the operation's end restores the
+    // laptop and closes the window.
+    if (!runningOperation.isEmpty()) {
+        if (!interruption->isRaised()) {
+            appendLog(QStringLiteral("%1 stopped: the window was closed.").arg(runningOperation));
+            interruption->raise();
+        }
+        event->ignore();
+        return;
+    }
+    if (!laptopRestoredOnClose)
+        restoreLaptopNetwork();
     QMainWindow::closeEvent(event);
 }

@@ -6,6 +6,8 @@
 #include <QStringList>
 
 class ApiClient;
+class QProgressBar;
+class QTimer;
 class QCheckBox;
 class QCloseEvent;
 class QLabel;
@@ -13,6 +15,10 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QStackedWidget;
+
+namespace app {
+class Interruption;
+}
 
 namespace provisioning {
 struct WlanScanRow;
@@ -53,8 +59,28 @@ private slots:
     void onTriggerUpdate();
 
 private:
+    // One operation at a time. An Operation marks the window busy for as long as it lives, or is
+    // refused (with a log line) while another runs or the window is closing.
+    class Operation
+    {
+    public:
+        Operation(MainWindow *owner, const QString &name);
+        ~Operation();
+        Operation(const Operation &) = delete;
+        Operation &operator=(const Operation &) = delete;
+        bool refused() const { return window == nullptr; }
+
+    private:
+        MainWindow *window = nullptr;
+    };
+
     // app/
     void buildUi();
+    void finishOperation();
+    void setOperationControlsEnabled(bool enabled);
+    void showBusy();
+    // The window was closed during the operation: it stops at its next step.
+    bool stopRequested() const;
     void openSetupLog();
     void appendLog(const QString &text);
     void setStatus(const QString &text);
@@ -71,6 +97,8 @@ private:
     bool setDeviceValue(const QString &key, const QString &value);
 
     // netctl/
+    void findChargerNetworks();
+    void applyStaticAddress();
     void wifiInterfaceName();
     QString currentWifiSsid();
     bool connectToWifi(const QString &ssid);
@@ -99,8 +127,7 @@ private:
     QString verifyCommandFor(const QString &ssid, const QString &password,
                              const provisioning::WlanScanRow &row, int code);
     provisioning::VerifyOutcome exchangeVerifyCommand(const QString &command,
-                                                      provisioning::VerifyStage stage,
-                                                      int attempt);
+                                                      provisioning::VerifyStage stage, int attempt);
     QString chosenCustomerSsid() const;
 
     ApiClient *api = nullptr;
@@ -132,4 +159,11 @@ private:
     QFile logFile;
     QString logFilePath;
     QStringList secretsInUse;
+    app::Interruption *interruption = nullptr;
+    QString runningOperation;
+    bool laptopRestoredOnClose = false;
+    QList<QWidget *> operationControls;
+    QProgressBar *busyBar = nullptr;
+    QTimer *busyDelay = nullptr;
+    bool busyCursorShown = false;
 };

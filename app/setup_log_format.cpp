@@ -43,8 +43,8 @@ namespace {
 // backslashes before quotes and backslashes.
 QStringList writtenForms(const QString &secret)
 {
-    QString json = QString::fromUtf8(
-        QJsonDocument(QJsonArray{secret}).toJson(QJsonDocument::Compact));
+    QString json =
+        QString::fromUtf8(QJsonDocument(QJsonArray{secret}).toJson(QJsonDocument::Compact));
     json = json.mid(2, json.size() - 4);
     QString escaped = secret;
     escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));

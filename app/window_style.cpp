@@ -14,9 +14,13 @@ QString windowStyleSheet()
         "QPushButton { background: #2563eb; color: white; border: none; border-radius: 9px; "
         "padding: 10px 12px; font-weight: 600; }\n"
         "QPushButton:hover { background: #1d4ed8; }\n"
+        "QPushButton:focus { border: 2px solid #facc15; }\n"
+        "QPushButton:disabled { background: #334155; color: #94a3b8; }\n"
         "QListWidget, QLineEdit { background: #0c1422; border: 1px solid #2b3b55; border-radius: "
         "9px; padding: 7px; color: #e8f1ff; }\n"
+        "QListWidget:focus, QLineEdit:focus { border: 2px solid #facc15; }\n"
         "QListWidget::item:selected { background: #1e3a8a; color: #f3f8ff; }\n"
+        "QCheckBox:focus { color: #facc15; }\n"
         "QCheckBox { padding: 4px; }\n");
 }
 

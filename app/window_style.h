@@ -5,7 +5,7 @@
 
 namespace app {
 
-// The window's style sheet: ten rules, in order.
+// The window's style sheet, focus frames and disabled buttons included.
 QString windowStyleSheet();
 
 // The instruction lines of the three two-column pages.

@@ -7,12 +7,17 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -82,13 +87,48 @@ void loadWindowIcon(QWidget *window)
     }
 }
 
+// 1360 x 900 where the screen has room for it; otherwise the whole available area.
+void fitToScreen(QWidget *window)
+{
+    const QSize wanted(1360, 900);
+    const QScreen *screen = window->screen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(QPoint(), wanted);
+    if (available.width() >= wanted.width() && available.height() >= wanted.height()) {
+        window->resize(wanted);
+        return;
+    }
+    window->setGeometry(available);
+    window->setWindowState(Qt::WindowMaximized);
+}
+
+// A focused button is pressed by Enter as well as by Space, as in a dialog.
+class EnterPressesButtons : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *button = qobject_cast<QPushButton *>(watched);
+        if (!button || event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        if (button->isEnabled())
+            button->click();
+        return true;
+    }
+};
+
 } // namespace
 
 void MainWindow::buildUi()
 {
     setWindowTitle(QStringLiteral("Zephyl WiFi Setup"));
     loadWindowIcon(this);
-    resize(1360, 900);
+    fitToScreen(this);
 
     auto *central = new QWidget(this);
     auto *root = new QVBoxLayout(central);
@@ -147,7 +187,12 @@ void MainWindow::buildUi()
     content->addWidget(workflow);
 
     pages = new QStackedWidget();
-    content->addWidget(pages, 1);
+    // A small screen scrolls the page rather than pushing its buttons off the edge.
+    auto *pageScroll = new QScrollArea();
+    pageScroll->setWidget(pages);
+    pageScroll->setWidgetResizable(true);
+    pageScroll->setFrameShape(QFrame::NoFrame);
+    content->addWidget(pageScroll, 1);
     root->addLayout(content, 1);
 
     // Page 0: Welcome.
@@ -236,7 +281,23 @@ void MainWindow::buildUi()
 
     statusLabel = new QLabel(QStringLiteral("Ready."));
     statusLabel->setObjectName(QStringLiteral("Status"));
-    root->addWidget(statusLabel);
+    busyBar = new QProgressBar();
+    busyBar->setRange(0, 0);
+    busyBar->setMaximumWidth(160);
+    busyBar->setTextVisible(false);
+    busyBar->hide();
+    auto *statusRow = new QHBoxLayout();
+    statusRow->addWidget(statusLabel, 1);
+    statusRow->addWidget(busyBar);
+    root->addLayout(statusRow);
+    // Work shorter than this shows no busy sign, so quick clicks do not flicker.
+    busyDelay = new QTimer(this);
+    busyDelay->setSingleShot(true);
+    busyDelay->setInterval(300);
+    connect(busyDelay, &QTimer::timeout, this, &MainWindow::showBusy);
+    operationControls = {refreshButton,  findButton,        connectSelectedButton,
+                         staticIpButton, previewButton,     deleteButton,
+                         scanButton,     runWorkflowButton, factoryResetButton};
 
     // Connections.
     connect(connectButton, &QPushButton::clicked, this, [this]() {
@@ -267,13 +328,20 @@ void MainWindow::buildUi()
     });
     // The options and the factory-reset step have no place in the window until advanced mode
     // asks for them; shown without one they would each open as a window of their own.
-    auto placeAdvancedControls = [this, options, workflowLayout, wifiLayout, runWorkflowButton]() {
+    auto placeAdvancedControls = [this, options, workflowLayout, wifiLayout, runWorkflowButton,
+                                  showPassword]() {
         if (stepFactoryResetButton->parentWidget())
             return;
         workflowLayout->insertWidget(workflowLayout->indexOf(stepWifiButton) + 1,
                                      stepFactoryResetButton);
-        for (QCheckBox *option : options)
+        QWidget *previous = showPassword;
+        for (QCheckBox *option : options) {
             wifiLayout->insertWidget(wifiLayout->indexOf(runWorkflowButton), option);
+            setTabOrder(previous, option);
+            previous = option;
+        }
+        setTabOrder(previous, runWorkflowButton);
+        setTabOrder(stepWifiButton, stepFactoryResetButton);
     };
     connect(advancedButton, &QPushButton::clicked, this, [this, options, placeAdvancedControls]() {
         completeSetupMode = false;
@@ -309,7 +377,14 @@ void MainWindow::buildUi()
         passwordEdit->setEchoMode(checked ? QLineEdit::Normal : QLineEdit::Password);
     });
     connect(runWorkflowButton, &QPushButton::clicked, this, &MainWindow::onRunWifiOnlyWorkflow);
+    connect(passwordEdit, &QLineEdit::returnPressed, this, &MainWindow::onRunWifiOnlyWorkflow);
     connect(factoryResetButton, &QPushButton::clicked, this, [this]() { factoryResetCharger(); });
+
+    auto *enterPresses = new EnterPressesButtons(this);
+    QList<QPushButton *> buttons = findChildren<QPushButton *>();
+    buttons << stepFactoryResetButton;
+    for (QPushButton *button : std::as_const(buttons))
+        button->installEventFilter(enterPresses);
 }
 
 void MainWindow::goStep1()

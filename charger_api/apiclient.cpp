@@ -1,11 +1,10 @@
 #include "charger_api/apiclient.h"
 
+#include "app/local_wait.h"
 #include "charger_api/reply_rules.h"
 
-#include <QEventLoop>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QTimer>
 #include <QUrl>
 
 #include <memory>
@@ -33,14 +32,32 @@ QNetworkReply *ApiClient::get(const QString &encodedCommand)
     return reply;
 }
 
+void ApiClient::setInterruption(const app::Interruption *stop)
+{
+    interruption = stop;
+}
+
+bool ApiClient::interrupted() const
+{
+    return interruption && interruption->isRaised();
+}
+
 bool ApiClient::sendCommand(const QString &command, QString &response, int timeoutMs)
 {
+    if (interrupted()) {
+        response.clear();
+        return false;
+    }
     return waitForReply(get(QString::fromLatin1(charger_api::percentEncodeCommand(command))),
                         command, response, timeoutMs);
 }
 
 bool ApiClient::postCommand(const QString &command, QString &response, int timeoutMs, int flags)
 {
+    if (interrupted()) {
+        response.clear();
+        return false;
+    }
     QNetworkRequest request(QUrl(baseUrl, QUrl::TolerantMode));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     QNetworkReply *reply = networkManager.post(request, charger_api::postBody(command, flags));
@@ -50,6 +67,8 @@ bool ApiClient::postCommand(const QString &command, QString &response, int timeo
 
 void ApiClient::requestFileList()
 {
+    if (interrupted())
+        return;
     const QString command = charger_api::fileListCommand();
     QNetworkReply *reply = get(QString::fromLatin1(charger_api::percentEncodeCommand(command)));
     auto body = std::make_shared<QByteArray>();
@@ -94,15 +113,12 @@ bool ApiClient::waitForReply(QNetworkReply *reply, const QString &command, QStri
     bool tooLarge = false;
     collectBody(reply, command, body, tooLarge);
 
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    timer.start(timeoutMs);
     // The reply may already be finished (a refused connection can fail at once).
-    if (!reply->isFinished())
-        loop.exec();
+    if (!reply->isFinished()) {
+        app::waitLocally(timeoutMs, interruption, [reply](QEventLoop &loop) {
+            QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        });
+    }
 
     // Not finished means the time-out fired or the loop was ended from outside (the
     // application is quitting); either way the exchange did not succeed.

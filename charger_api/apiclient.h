@@ -6,6 +6,10 @@
 
 class QNetworkReply;
 
+namespace app {
+class Interruption;
+}
+
 // The one channel to the charger: text commands over HTTP at its fixed setup host name. It never
 // follows a redirect (a 3xx answer is the answer) and reads at most maxReplyBytes of a reply.
 class ApiClient : public QObject
@@ -19,6 +23,9 @@ public:
     bool postCommand(const QString &command, QString &response, int timeoutMs, int flags);
     void requestFileList();
     QString extractResponse(const QByteArray &body);
+    // While `stop` is raised nothing is sent (the exchange fails at once), and raising it ends
+    // the exchange in flight as a time-out does.
+    void setInterruption(const app::Interruption *stop);
 
 signals:
     void commandResult(QString command, bool ok, QString response);
@@ -34,6 +41,9 @@ private:
     bool waitForReply(QNetworkReply *reply, const QString &command, QString &response,
                       int timeoutMs);
 
+    bool interrupted() const;
+
     QString baseUrl;
     QNetworkAccessManager networkManager;
+    const app::Interruption *interruption = nullptr;
 };

@@ -1,3 +1,4 @@
+#include "app/local_wait.h"
 #include "app/mainwindow.h"
 #include "charger_api/apiclient.h"
 #include "charger_api/reply_rules.h"
@@ -5,12 +6,11 @@
 
 #include <QListWidget>
 #include <QMessageBox>
-#include <QThread>
 
 namespace {
 
 constexpr int cleanupTimeoutMs = 6000;
-constexpr unsigned long listingRetryPauseMs = 400;
+constexpr int listingRetryPauseMs = 400;
 
 } // namespace
 
@@ -30,6 +30,9 @@ void MainWindow::onApiResult(const QString &command, bool ok, const QString &res
 
 void MainWindow::onPreviewCleanup()
 {
+    const Operation operation(this, QStringLiteral("Preview cleanup files"));
+    if (operation.refused())
+        return;
     setStatus(QStringLiteral("Loading cleanup candidates..."));
     api->requestFileList();
 }
@@ -50,6 +53,9 @@ void MainWindow::showCleanupPreview(const QString &listing)
 
 void MainWindow::onDeleteCleanup()
 {
+    const Operation operation(this, QStringLiteral("Delete previewed files"));
+    if (operation.refused())
+        return;
     if (cleanupCandidates.isEmpty()) {
         setStatus(QStringLiteral("Run preview first."));
         return;
@@ -74,7 +80,7 @@ bool MainWindow::cleanupDeviceFiles()
     QString listing;
     bool listed = api->sendCommand(listCommand, listing, cleanupTimeoutMs);
     if (!listed || listing.trimmed().isEmpty()) {
-        QThread::msleep(listingRetryPauseMs);
+        app::waitLocally(listingRetryPauseMs, interruption);
         listed = api->sendCommand(listCommand, listing, cleanupTimeoutMs);
     }
     if (!listed) {

@@ -41,8 +41,8 @@ void MainWindow::refreshDeviceInfo()
     deviceUuidValue->setText(maintenance::valueOrNotAvailable(uuid));
 
     if (!wifiInterface.isEmpty()) {
-        const netctl::NetshRun run =
-            netctl::runNetsh(netctl::showAddressesArgs(wifiInterface), showAddressesTimeoutMs);
+        const netctl::NetshRun run = netctl::runNetsh(netctl::showAddressesArgs(wifiInterface),
+                                                      showAddressesTimeoutMs, interruption);
         pcIpValue->setText(maintenance::valueOrNotAvailable(netctl::parseFirstDottedQuad(run.out)));
     }
 
@@ -81,6 +81,9 @@ void MainWindow::logChargerIdentity()
 
 void MainWindow::onRefreshAll()
 {
+    const Operation operation(this, QStringLiteral("Refresh"));
+    if (operation.refused())
+        return;
     wifiInterfaceName();
     refreshDeviceInfo();
     setStatus(QStringLiteral("Status refreshed."));

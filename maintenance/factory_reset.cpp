@@ -3,6 +3,9 @@
 
 void MainWindow::factoryResetCharger()
 {
+    const Operation operation(this, QStringLiteral("Factory Reset Charger"));
+    if (operation.refused())
+        return;
     if (completeSetupMode) {
         setStatus(QStringLiteral("Factory reset is available only in Advanced mode."));
         return;

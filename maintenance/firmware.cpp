@@ -20,6 +20,9 @@ bool MainWindow::triggerFirmwareUpdate()
 
 void MainWindow::onTriggerUpdate()
 {
+    const Operation operation(this, QStringLiteral("Firmware update"));
+    if (operation.refused())
+        return;
     if (triggerFirmwareUpdate())
         setStatus(QStringLiteral("Firmware update command sent."));
     else

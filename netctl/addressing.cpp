@@ -1,17 +1,24 @@
+#include "app/local_wait.h"
 #include "app/mainwindow.h"
 #include "netctl/netsh_commands.h"
 #include "netctl/netsh_runner.h"
 
-#include <QThread>
-
 namespace {
 
 constexpr int addressTimeoutMs = 5000;
-constexpr unsigned long reconnectPauseMs = 350;
+constexpr int reconnectPauseMs = 350;
 
 } // namespace
 
 void MainWindow::onSetStaticIp()
+{
+    const Operation operation(this, QStringLiteral("Set Static IP"));
+    if (operation.refused())
+        return;
+    applyStaticAddress();
+}
+
+void MainWindow::applyStaticAddress()
 {
     if (wifiInterface.isEmpty()) {
         setStatus(QStringLiteral("No Wi-Fi interface detected."));
@@ -19,9 +26,9 @@ void MainWindow::onSetStaticIp()
     }
     // Windows refuses address changes without elevation; that shows only in the exit code. The
     // DNS command is not judged: it reports an unreachable server yet applies the setting.
-    const netctl::NetshRun address =
-        netctl::runNetsh(netctl::setStaticAddressArgs(wifiInterface), addressTimeoutMs);
-    netctl::runNetsh(netctl::setStaticDnsArgs(wifiInterface), addressTimeoutMs);
+    const netctl::NetshRun address = netctl::runNetsh(netctl::setStaticAddressArgs(wifiInterface),
+                                                      addressTimeoutMs, interruption);
+    netctl::runNetsh(netctl::setStaticDnsArgs(wifiInterface), addressTimeoutMs, interruption);
     if (address.succeeded())
         setStatus(QStringLiteral("Static IP applied (10.10.10.2)."));
     else
@@ -38,8 +45,8 @@ void MainWindow::restoreLaptopNetwork()
         appendLog(QStringLiteral("restoreLaptopNetwork: no Wi-Fi interface detected."));
         return;
     }
-    netctl::executeNetsh(netctl::setDhcpAddressArgs(wifiInterface));
-    netctl::executeNetsh(netctl::setDhcpDnsArgs(wifiInterface));
+    netctl::executeNetsh(netctl::setDhcpAddressArgs(wifiInterface), interruption);
+    netctl::executeNetsh(netctl::setDhcpDnsArgs(wifiInterface), interruption);
     appendLog(QStringLiteral("Laptop network restored to DHCP on interface: ") + wifiInterface);
     if (originalSsid.isEmpty())
         return;
@@ -50,7 +57,7 @@ void MainWindow::restoreLaptopNetwork()
 void MainWindow::requestOriginalNetworkRejoin()
 {
     // Connects by the profile Windows already stores for that network; nothing is written.
-    netctl::executeNetsh(netctl::disconnectInterfaceArgs(wifiInterface));
-    QThread::msleep(reconnectPauseMs);
-    netctl::executeNetsh(netctl::reconnectArgs(originalSsid, wifiInterface));
+    netctl::executeNetsh(netctl::disconnectInterfaceArgs(wifiInterface), interruption);
+    app::waitLocally(reconnectPauseMs, interruption);
+    netctl::executeNetsh(netctl::reconnectArgs(originalSsid, wifiInterface), interruption);
 }

@@ -1,16 +1,16 @@
+#include "app/local_wait.h"
 #include "app/mainwindow.h"
 #include "netctl/netsh_commands.h"
 #include "netctl/netsh_parse.h"
 #include "netctl/netsh_runner.h"
 
 #include <QListWidget>
-#include <QThread>
 
 namespace {
 
 constexpr int showNetworksTimeoutMs = 7000;
 constexpr int attempts = 3;
-constexpr unsigned long pauseBetweenAttemptsMs = 900;
+constexpr int pauseBetweenAttemptsMs = 900;
 
 QString listingText(const netctl::NetshRun &run)
 {
@@ -21,20 +21,29 @@ QString listingText(const netctl::NetshRun &run)
 
 void MainWindow::onScanJuiceNet()
 {
+    const Operation operation(this, QStringLiteral("Find Charger Wi-Fi"));
+    if (operation.refused())
+        return;
+    findChargerNetworks();
+}
+
+void MainWindow::findChargerNetworks()
+{
     chargerList->clear();
     QStringList found;
-    for (int attempt = 1; found.isEmpty() && attempt <= attempts; ++attempt) {
+    for (int attempt = 1; found.isEmpty() && attempt <= attempts && !stopRequested(); ++attempt) {
         netctl::parseChargerSsids(
-            listingText(netctl::runNetsh(netctl::showNetworksArgs(), showNetworksTimeoutMs)),
+            listingText(
+                netctl::runNetsh(netctl::showNetworksArgs(), showNetworksTimeoutMs, interruption)),
             found);
         if (found.isEmpty() && !wifiInterface.isEmpty()) {
             netctl::parseChargerSsids(
                 listingText(netctl::runNetsh(netctl::showNetworksOnInterfaceArgs(wifiInterface),
-                                             showNetworksTimeoutMs)),
+                                             showNetworksTimeoutMs, interruption)),
                 found);
         }
         if (found.isEmpty() && attempt < attempts)
-            QThread::msleep(pauseBetweenAttemptsMs);
+            app::waitLocally(pauseBetweenAttemptsMs, interruption);
     }
 
     chargerList->addItems(found);

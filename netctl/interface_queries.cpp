@@ -12,13 +12,13 @@ constexpr int showInterfacesTimeoutMs = 4000;
 void MainWindow::wifiInterfaceName()
 {
     const netctl::NetshRun run =
-        netctl::runNetsh(netctl::showInterfacesArgs(), showInterfacesTimeoutMs);
+        netctl::runNetsh(netctl::showInterfacesArgs(), showInterfacesTimeoutMs, interruption);
     wifiInterface = netctl::parseInterfaceName(run.out);
 }
 
 QString MainWindow::currentWifiSsid()
 {
     const netctl::NetshRun run =
-        netctl::runNetsh(netctl::showInterfacesArgs(), showInterfacesTimeoutMs);
+        netctl::runNetsh(netctl::showInterfacesArgs(), showInterfacesTimeoutMs, interruption);
     return netctl::parseCurrentSsid(run.out);
 }

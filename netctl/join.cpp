@@ -24,8 +24,8 @@ bool MainWindow::connectToWifi(const QString &ssid)
         return false;
     }
 
-    netctl::executeNetsh(netctl::disconnectAllArgs());
-    netctl::executeNetsh(netctl::deleteProfileArgs(ssid));
+    netctl::executeNetsh(netctl::disconnectAllArgs(), interruption);
+    netctl::executeNetsh(netctl::deleteProfileArgs(ssid), interruption);
 
     QTemporaryFile profileFile(netctl::profileFileTemplate());
     if (!profileFile.open())
@@ -34,14 +34,17 @@ bool MainWindow::connectToWifi(const QString &ssid)
     profileFile.flush();
 
     netctl::runNetsh(netctl::addProfileArgs(profileFile.fileName(), wifiInterface),
-                     addProfileTimeoutMs);
+                     addProfileTimeoutMs, interruption);
     const netctl::NetshRun run =
-        netctl::runNetsh(netctl::connectArgs(ssid, wifiInterface), connectTimeoutMs);
+        netctl::runNetsh(netctl::connectArgs(ssid, wifiInterface), connectTimeoutMs, interruption);
     return netctl::connectSucceeded(run.out + run.err);
 }
 
 void MainWindow::onConnectSelected()
 {
+    const Operation operation(this, QStringLiteral("Connect to Selected"));
+    if (operation.refused())
+        return;
     const QListWidgetItem *item = chargerList->currentItem();
     if (!item) {
         setStatus(QStringLiteral("Select a charger network first."));

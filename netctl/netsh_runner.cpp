@@ -1,6 +1,7 @@
 #include "netctl/netsh_runner.h"
 
-#include <QElapsedTimer>
+#include "app/local_wait.h"
+
 #include <QProcess>
 
 namespace netctl {
@@ -22,8 +23,16 @@ void keepBounded(QProcess &process, QProcess::ProcessChannel channel, QByteArray
     }
 }
 
-void endIfRunning(QProcess &process)
+// Starts netsh and waits in a local event loop until it ends, fails to start, runs out of time
+// or is interrupted; a process still running then is killed.
+void runToEnd(QProcess &process, const QStringList &arguments, int timeoutMs,
+              const app::Interruption *stop)
 {
+    process.start(netshProgram, arguments, QIODevice::ReadWrite);
+    app::waitLocally(timeoutMs, stop, [&process](QEventLoop &loop) {
+        QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+        QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+    });
     if (process.state() != QProcess::NotRunning) {
         process.kill();
         process.waitForFinished(1000);
@@ -32,32 +41,32 @@ void endIfRunning(QProcess &process)
 
 } // namespace
 
-NetshRun runNetsh(const QStringList &arguments, int timeoutMs)
+NetshRun runNetsh(const QStringList &arguments, int timeoutMs, const app::Interruption *stop)
 {
     NetshRun run;
+    if (stop && stop->isRaised())
+        return run;
     QProcess process;
     QByteArray out;
     QByteArray err;
     bool overflowed = false;
-    QObject::connect(&process, &QProcess::readyReadStandardOutput, [&]() {
-        keepBounded(process, QProcess::StandardOutput, out, overflowed);
+    bool crashedOrKilled = false;
+    QObject::connect(&process, &QProcess::readyReadStandardOutput,
+                     [&]() { keepBounded(process, QProcess::StandardOutput, out, overflowed); });
+    QObject::connect(&process, &QProcess::readyReadStandardError,
+                     [&]() { keepBounded(process, QProcess::StandardError, err, overflowed); });
+    QObject::connect(&process, &QProcess::finished, [&](int, QProcess::ExitStatus status) {
+        if (!run.finished)
+            run.finished = status == QProcess::NormalExit;
+        crashedOrKilled = status != QProcess::NormalExit;
     });
-    QObject::connect(&process, &QProcess::readyReadStandardError, [&]() {
-        keepBounded(process, QProcess::StandardError, err, overflowed);
-    });
-    process.start(netshProgram, arguments, QIODevice::ReadWrite);
-    QElapsedTimer clock;
-    clock.start();
-    run.started = process.waitForStarted(timeoutMs);
-    if (run.started) {
-        const int remainingMs = qMax(0, timeoutMs - int(clock.elapsed()));
-        run.finished = process.waitForFinished(remainingMs);
-        if (run.finished && process.exitStatus() == QProcess::NormalExit && !overflowed)
-            run.exitCode = process.exitCode();
-        else if (run.finished)
-            run.finished = false; // a crash or a flood is no answer either
-    }
-    endIfRunning(process);
+    QObject::connect(&process, &QProcess::started, [&run]() { run.started = true; });
+    runToEnd(process, arguments, timeoutMs, stop);
+    // A run killed at its time-out or for a flood of output is no answer either.
+    if (crashedOrKilled || overflowed)
+        run.finished = false;
+    if (run.finished)
+        run.exitCode = process.exitCode();
     if (!overflowed) {
         keepBounded(process, QProcess::StandardOutput, out, overflowed);
         keepBounded(process, QProcess::StandardError, err, overflowed);
@@ -68,14 +77,13 @@ NetshRun runNetsh(const QStringList &arguments, int timeoutMs)
     return run;
 }
 
-void executeNetsh(const QStringList &arguments)
+void executeNetsh(const QStringList &arguments, const app::Interruption *stop)
 {
+    if (stop && stop->isRaised())
+        return;
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.start(netshProgram, arguments);
-    if (process.waitForStarted(executeTimeoutMs))
-        process.waitForFinished(executeTimeoutMs);
-    endIfRunning(process);
+    runToEnd(process, arguments, executeTimeoutMs, stop);
 }
 
 } // namespace netctl

@@ -3,6 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace app {
+class Interruption;
+}
+
 // The one place that starts netsh. It is found on PATH and always run with an argument list,
 // never through a shell.
 namespace netctl {
@@ -18,13 +22,15 @@ struct NetshRun
     bool succeeded() const { return started && finished && exitCode == 0; }
 };
 
-// Runs netsh and waits at most timeoutMs; a process still running then is killed. At most
-// maxOutputBytes of each stream are kept; a run that writes more is ended and not finished.
-NetshRun runNetsh(const QStringList &arguments, int timeoutMs);
+// Runs netsh and waits at most timeoutMs in a local event loop; a process still running then is
+// killed. At most maxOutputBytes of each stream are kept; a run that writes more is ended and not
+// finished. Nothing is started while `stop` is raised, and raising it ends the wait.
+NetshRun runNetsh(const QStringList &arguments, int timeoutMs,
+                  const app::Interruption *stop = nullptr);
 
 // Runs netsh for a command whose output nobody reads (it goes to the program's own output) and
 // waits for it to exit, at most executeTimeoutMs; a run still going then is killed.
-void executeNetsh(const QStringList &arguments);
+void executeNetsh(const QStringList &arguments, const app::Interruption *stop = nullptr);
 
 constexpr int executeTimeoutMs = 30000;
 constexpr qint64 maxOutputBytes = 1024 * 1024;

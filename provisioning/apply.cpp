@@ -1,3 +1,4 @@
+#include "app/local_wait.h"
 #include "app/mainwindow.h"
 #include "charger_api/apiclient.h"
 #include "charger_api/reply_rules.h"
@@ -7,15 +8,14 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QThread>
 
 namespace {
 
 constexpr int settingTimeoutMs = 6000;
 constexpr int writeAttempts = 2;
-constexpr unsigned long writeRetryPauseMs = 500;
+constexpr int writeRetryPauseMs = 500;
 constexpr int gateAttempts = 3;
-constexpr unsigned long gateRetryPauseMs = 1200;
+constexpr int gateRetryPauseMs = 1200;
 
 } // namespace
 
@@ -29,6 +29,9 @@ QString MainWindow::chosenCustomerSsid() const
 
 void MainWindow::onRunWifiOnlyWorkflow()
 {
+    const Operation operation(this, QStringLiteral("Set Wi-Fi + Reboot Charger"));
+    if (operation.refused())
+        return;
     const QString ssid = chosenCustomerSsid();
     const QString password = passwordEdit->text();
     rememberSecret(password);
@@ -43,17 +46,21 @@ void MainWindow::onRunWifiOnlyWorkflow()
     }
 
     setStatus(QStringLiteral("Verifying network before applying credentials..."));
-    if (!verifyNetworkBeforeConfig(ssid, password)) {
+    if (!verifyNetworkBeforeConfig(ssid, password) && !stopRequested()) {
         setStatus(QStringLiteral("Network verify failed. Check Wi-Fi password and retry."));
         return;
     }
+    if (stopRequested())
+        return;
     setStatus(QStringLiteral("Applying customer Wi-Fi credentials (set + save)..."));
-    if (!configureDeviceWifi(ssid, password)) {
+    if (!configureDeviceWifi(ssid, password) && !stopRequested()) {
         setStatus(QStringLiteral("Wi-Fi config failed. Check charger connection and retry."));
         return;
     }
+    if (stopRequested())
+        return;
     setStatus(QStringLiteral("Verifying Wi-Fi authentication before reboot..."));
-    if (!verifyWifiAuthBeforeReboot(ssid, password))
+    if (!verifyWifiAuthBeforeReboot(ssid, password) || stopRequested())
         return;
     rebootAfterWifiSave();
     restoreLaptopNetwork();
@@ -78,8 +85,7 @@ bool MainWindow::configureDeviceWifi(const QString &ssid, const QString &passwor
                 "Wi-Fi credentials saved (no immediate reboot; continuing to firmware update)."));
             return true;
         }
-        QCoreApplication::processEvents();
-        QThread::msleep(writeRetryPauseMs);
+        app::waitLocally(writeRetryPauseMs, interruption);
     }
     return false;
 }
@@ -114,7 +120,7 @@ bool MainWindow::verifyWifiAuthBeforeReboot(const QString &ssid, const QString &
             break;
         }
         if (attempt < gateAttempts)
-            QThread::msleep(gateRetryPauseMs);
+            app::waitLocally(gateRetryPauseMs, interruption);
     }
     setStatus(QStringLiteral("Wi-Fi verify inconclusive; proceeding to reboot."));
     return true;

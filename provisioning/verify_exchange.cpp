@@ -64,8 +64,8 @@ provisioning::VerifyOutcome MainWindow::exchangeVerifyCommand(const QString &com
     const bool ok = api->sendCommand(command, reply, verifyTimeoutMs);
     const QString attemptText =
         attempt > 0 ? QStringLiteral(" attempt=%1").arg(attempt) : QString();
-    appendLog(QStringLiteral("CMD %1%2 -> ok=%3 response=%4")
-                  .arg(command, attemptText, charger_api::boolDigit(ok),
-                       redactSecrets(reply.trimmed())));
+    appendLog(
+        QStringLiteral("CMD %1%2 -> ok=%3 response=%4")
+            .arg(command, attemptText, charger_api::boolDigit(ok), redactSecrets(reply.trimmed())));
     return provisioning::classifyVerifyReply(ok, reply, stage);
 }

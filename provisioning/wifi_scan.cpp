@@ -30,6 +30,9 @@ bool MainWindow::scanTargetWifiFromCharger(QStringList &ssids, QString &rawScan)
 
 void MainWindow::onScanTargetWifi()
 {
+    const Operation operation(this, QStringLiteral("Scan Available Wi-Fi (from charger)"));
+    if (operation.refused())
+        return;
     setStatus(QStringLiteral("Scanning Wi-Fi from charger..."));
     QStringList ssids;
     QString rawScan;

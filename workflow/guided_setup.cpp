@@ -7,6 +7,9 @@
 
 void MainWindow::onStartGuidedSetup()
 {
+    const Operation operation(this, QStringLiteral("Guided setup"));
+    if (operation.refused())
+        return;
     const QString targetSsid = chosenCustomerSsid();
     const QString password = passwordEdit->text();
     rememberSecret(password);
@@ -22,7 +25,7 @@ void MainWindow::onStartGuidedSetup()
         originalSsid = current;
     setStatus(QStringLiteral(
         "Reboot the charger and wait until it flashes blue. Looking for charger Wi-Fi..."));
-    onScanJuiceNet();
+    findChargerNetworks();
 
     QStringList chargers;
     for (int row = 0; row < chargerList->count(); ++row)
@@ -32,22 +35,17 @@ void MainWindow::onStartGuidedSetup()
         return;
     }
 
-    // Closing the window restores the laptop's network while the run waits inside a step; the run
-    // must not then join and readdress the laptop for the chargers that remain.
-    const bool shownAtStart = isVisible();
     int successes = 0;
     for (const QString &charger : chargers) {
-        if (shownAtStart && !isVisible()) {
-            appendLog(QStringLiteral("Guided setup stopped: the window was closed."));
+        if (stopRequested())
             return;
-        }
         setStatus(QStringLiteral("Found a charger, connecting... ") + charger);
         if (!connectToWifi(charger)) {
             setStatus(QStringLiteral("Could not connect to ") + charger +
                       QStringLiteral(". Skipping."));
             continue;
         }
-        onSetStaticIp();
+        applyStaticAddress();
         if (optGetInfo->isChecked())
             refreshDeviceInfo();
         if (optClearCache->isChecked()) {

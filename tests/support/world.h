@@ -81,8 +81,10 @@ QCheckBox *option(const QString &text);
 
 // Works the window through a list of steps:
 //   "click:<button text>", "invoke:<slot>", "ssid:<text>", "password:<text>",
-//   "shows-ssid:<text>" (what the SSID field holds), "pick-charger:<ssid>", "pick-wifi:<ssid>", "answer:Yes|No" (the next question),
-//   "option:<text>=0|1", "mark" (forget what happened so far), "close",
+//   "shows-ssid:<text>" (what the SSID field holds), "pick-charger:<ssid>", "pick-wifi:<ssid>",
+//   "answer:Yes|No" (the next question), "option:<text>=0|1", "mark" (forget what happened so far),
+//   "close", "later:<ms>:<step>" (that step from a timer, while an operation waits),
+//   "enabled:<button>", "disabled:<button>", "enter:<button>|password" (Enter pressed there),
 //   "visible:<text>", "hidden:<text>" (a button or option box as the window shows it),
 //   "wait:<status>" (until that status was shown), "cards:<a>|<b>|<c>|<d>" (the four header
 //   cards show these texts), "startup" (first step only: keep what start-up did).

@@ -19,16 +19,16 @@ void AppLogTest::redaction_data()
     QTest::addColumn<QString>("logged");
 
     const QStringList none;
-    QTest::newRow("text without the key is unchanged") << "CMD get wlan.ssid -> ok=1" << none
-                                                       << "CMD get wlan.ssid -> ok=1";
+    QTest::newRow("text without the key is unchanged")
+        << "CMD get wlan.ssid -> ok=1" << none << "CMD get wlan.ssid -> ok=1";
     QTest::newRow("key in capitals, value after a blank")
         << "WLAN.PASSKEY hunter22 tail" << none << "wlan.passkey [REDACTED] tail";
     QTest::newRow("quoted value up to its closing quote")
         << "set wlan.passkey \"a b\" ok" << none << "set wlan.passkey [REDACTED]\" ok";
-    QTest::newRow("key alone or before quotes only") << "wlan.passkey \"\"" << none
-                                                     << "wlan.passkey \"\"";
-    QTest::newRow("the arrow after a read is masked") << "CMD get wlan.passkey -> ok=1" << none
-                                                      << "CMD get wlan.passkey [REDACTED] ok=1";
+    QTest::newRow("key alone or before quotes only")
+        << "wlan.passkey \"\"" << none << "wlan.passkey \"\"";
+    QTest::newRow("the arrow after a read is masked")
+        << "CMD get wlan.passkey -> ok=1" << none << "CMD get wlan.passkey [REDACTED] ok=1";
     QTest::newRow("every occurrence, and masking twice changes nothing")
         << "wlan.passkey [REDACTED] wlan.passkey=b" << none
         << "wlan.passkey [REDACTED] wlan.passkey [REDACTED]";

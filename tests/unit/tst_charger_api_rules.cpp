@@ -25,7 +25,8 @@ void ChargerApiRulesTest::judgement_data()
 
     QTest::newRow("run: OK in capitals") << "run" << true << "  OK\n" << true;
     QTest::newRow("run: success") << "run" << true << "Success" << true;
-    QTest::newRow("run: ok beside a usage text") << "run" << true << "ok, usage: fac <mac>" << false;
+    QTest::newRow("run: ok beside a usage text")
+        << "run" << true << "ok, usage: fac <mac>" << false;
     QTest::newRow("run: ok beside unknown") << "run" << true << "ok unknown mac" << false;
     QTest::newRow("run: too few args") << "run" << true << "ok: too few args" << false;
     QTest::newRow("run: token is not ok") << "run" << true << "token" << false;
@@ -35,8 +36,8 @@ void ChargerApiRulesTest::judgement_data()
     QTest::newRow("run: ok without transport") << "run" << false << "ok" << false;
     QTest::newRow("reboot: rebooting") << "reboot" << true << "Rebooting..." << true;
     QTest::newRow("reboot: empty reply") << "reboot" << true << "" << false;
-    QTest::newRow("reboot: echo of an unknown command") << "reboot" << true
-                                                        << "Unknown command: reboot" << false;
+    QTest::newRow("reboot: echo of an unknown command")
+        << "reboot" << true << "Unknown command: reboot" << false;
     QTest::newRow("reboot: cannot reboot") << "reboot" << true << "cannot reboot" << false;
     QTest::newRow("reboot: never rebooted") << "reboot" << true << "never reboot" << false;
     QTest::newRow("set: ok with blanks") << "set" << true << "  ok \r\n" << true;
@@ -69,15 +70,19 @@ void ChargerApiRulesTest::replyText_data()
     QTest::newRow("response true") << QByteArray(R"({"response":true})") << "true";
     QTest::newRow("response null") << QByteArray(R"({"response":null})") << "";
     QTest::newRow("response 7") << QByteArray(R"({"response":7})") << "7";
-    QTest::newRow("response pi, six digits") << QByteArray(R"({"response":3.14159265})") << "3.14159";
-    QTest::newRow("seven-digit number in exponent form") << QByteArray(R"({"response":1234567})")
-                                                         << "1.23457e+06";
+    QTest::newRow("response pi, six digits")
+        << QByteArray(R"({"response":3.14159265})") << "3.14159";
+    QTest::newRow("seven-digit number in exponent form")
+        << QByteArray(R"({"response":1234567})") << "1.23457e+06";
     QTest::newRow("response object, compact")
         << QByteArray(R"({"response": {"b": [1, "x"]}})") << R"({"b":[1,"x"]})";
-    QTest::newRow("object without response, whole") << QByteArray(R"({ "code" : 0 })") << R"({"code":0})";
+    QTest::newRow("object without response, whole")
+        << QByteArray(R"({ "code" : 0 })") << R"({"code":0})";
     QTest::newRow("array, compact") << QByteArray(R"([ 1, "a" ])") << R"([1,"a"])";
     QTest::newRow("plain text unchanged") << QByteArray("set ok\n") << "set ok\n";
-    QTest::newRow("invalid UTF-8 becomes U+FFFD") << QByteArray("a\xff" "b") << "a\uFFFDb";
+    QTest::newRow("invalid UTF-8 becomes U+FFFD") << QByteArray("a\xff"
+                                                                "b")
+                                                  << "a\uFFFDb";
     QTest::newRow("a lone surrogate escape becomes U+FFFD")
         << QByteArray(R"({"response":"x\ud800y"})") << "x\uFFFDy";
 }

@@ -22,8 +22,8 @@ void ProvisioningVerifyTest::securityCode_data()
     QTest::addColumn<QString>("word");
     QTest::addColumn<int>("code");
     const QList<QPair<QString, int>> rows = {
-        {" Open ", 0},   {"WEP", 1},       {"wpa-aes", 2},         {"WPA-TKIP", 3},
-        {"WPA2-AES", 4}, {"wpa2-aes-mixed", 5}, {"wpa2-tkip", 6}, {"WPA3-SAE", -1}, {"", -1}};
+        {" Open ", 0},         {"WEP", 1},       {"wpa-aes", 2},   {"WPA-TKIP", 3}, {"WPA2-AES", 4},
+        {"wpa2-aes-mixed", 5}, {"wpa2-tkip", 6}, {"WPA3-SAE", -1}, {"", -1}};
     for (const auto &[word, code] : rows)
         QTest::newRow(qPrintable(word)) << word << code;
 }
@@ -51,19 +51,32 @@ void ProvisioningVerifyTest::classify_data()
     QTest::addColumn<VerifyOutcome>("outcome");
 
     QTest::newRow("OK passes") << true << true << "OK" << VerifyOutcome::Passed;
-    QTest::newRow("OK without transport is no verdict") << true << false << "OK" << VerifyOutcome::Inconclusive;
-    QTest::newRow("verified outranks rejected") << false << true << "verified, not rejected" << VerifyOutcome::Passed;
-    QTest::newRow("broken is not ok") << true << true << "auth failed: broken key" << VerifyOutcome::BadCredentials;
-    QTest::newRow("NOT OK: wrong password") << true << true << "NOT OK: wrong password" << VerifyOutcome::BadCredentials;
-    QTest::newRow("gate: not ok, auth fail") << false << true << "verification not ok: auth fail" << VerifyOutcome::BadCredentials;
-    QTest::newRow("not verified, no success") << true << true << "not verified; no success" << VerifyOutcome::Inconclusive;
-    QTest::newRow("failed before the write") << true << true << "Failed to connect" << VerifyOutcome::BadCredentials;
-    QTest::newRow("failed alone at the gate") << false << true << "Failed to connect" << VerifyOutcome::Inconclusive;
-    QTest::newRow("authentication failed at the gate") << false << false << "Authentication failed" << VerifyOutcome::BadCredentials;
-    QTest::newRow("rejected outranks usage") << true << true << "rejected; usage" << VerifyOutcome::BadCredentials;
-    QTest::newRow("unknown command") << false << true << "Unknown command" << VerifyOutcome::Unsupported;
-    QTest::newRow("usage text") << true << true << "usage: network_verify wifi" << VerifyOutcome::Unsupported;
-    QTest::newRow("not supported") << true << false << "not supported" << VerifyOutcome::Unsupported;
+    QTest::newRow("OK without transport is no verdict")
+        << true << false << "OK" << VerifyOutcome::Inconclusive;
+    QTest::newRow("verified outranks rejected")
+        << false << true << "verified, not rejected" << VerifyOutcome::Passed;
+    QTest::newRow("broken is not ok")
+        << true << true << "auth failed: broken key" << VerifyOutcome::BadCredentials;
+    QTest::newRow("NOT OK: wrong password")
+        << true << true << "NOT OK: wrong password" << VerifyOutcome::BadCredentials;
+    QTest::newRow("gate: not ok, auth fail")
+        << false << true << "verification not ok: auth fail" << VerifyOutcome::BadCredentials;
+    QTest::newRow("not verified, no success")
+        << true << true << "not verified; no success" << VerifyOutcome::Inconclusive;
+    QTest::newRow("failed before the write")
+        << true << true << "Failed to connect" << VerifyOutcome::BadCredentials;
+    QTest::newRow("failed alone at the gate")
+        << false << true << "Failed to connect" << VerifyOutcome::Inconclusive;
+    QTest::newRow("authentication failed at the gate")
+        << false << false << "Authentication failed" << VerifyOutcome::BadCredentials;
+    QTest::newRow("rejected outranks usage")
+        << true << true << "rejected; usage" << VerifyOutcome::BadCredentials;
+    QTest::newRow("unknown command")
+        << false << true << "Unknown command" << VerifyOutcome::Unsupported;
+    QTest::newRow("usage text") << true << true << "usage: network_verify wifi"
+                                << VerifyOutcome::Unsupported;
+    QTest::newRow("not supported")
+        << true << false << "not supported" << VerifyOutcome::Unsupported;
     QTest::newRow("empty reply") << true << true << "" << VerifyOutcome::Inconclusive;
 }
 

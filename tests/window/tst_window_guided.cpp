@@ -13,9 +13,10 @@ const QByteArray kLaptop = R"({"interfaces":[{"name":"Wi-Fi","connectedSsid":"Ho
                 {"ssid":"JuiceNet-1A2B","authentication":"Open","dhcpAddress":"10.10.10.3"},
                 {"ssid":"JuiceNet-3C4D","authentication":"Open","dhcpAddress":"10.10.10.3"}],
     "profiles":[{"name":"HomeNet","interface":"Wi-Fi"}]})";
-const QString kKey = QString::fromLatin1(
-    QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha1, "correct horse", "HomeNet", 4096, 32)
-        .toHex());
+const QString kKey =
+    QString::fromLatin1(QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha1,
+                                                           "correct horse", "HomeNet", 4096, 32)
+                            .toHex());
 const QStringList kRefresh = {"get wlan.ssid", "get wlan.passkey", "get system.euid",
                               "get system.uuid"};
 const QStringList kWrite = {"set wlan.ssid \"HomeNet\"", "set wlan.passkey \"correct horse\"",
@@ -36,8 +37,8 @@ QStringList joinNetsh(const QString &charger)
 
 QStringList verify(const QString &bssidEnd, const QString &channel)
 {
-    return {"wlan_scan -v",
-            "network_verify wifi HomeNet a4:2b:b0:11:22:" + bssidEnd + ' ' + channel + " 4 " + kKey};
+    return {"wlan_scan -v", "network_verify wifi HomeNet a4:2b:b0:11:22:" + bssidEnd + ' ' +
+                                channel + " 4 " + kKey};
 }
 
 QStringList steps(const QString &ssid, bool cleanup, bool firmware)
@@ -91,8 +92,9 @@ void WindowGuidedTest::guidedRun_data()
                QStringList{"ls -v", "fde \"ECache_0007.bin\"", "fde \"ECache_0008.bin\"",
                            "fde \"EEvents_2026-02-28.log\"", "save"} +
                verify("34", "44") + kWrite + QStringList{"dfuu -i wlan --multi"}
-        << discovery + joinNetsh("JuiceNet-1A2B") + QStringList{"interface|ip|show|addresses|Wi-Fi"} +
-               joinNetsh("JuiceNet-3C4D") + QStringList{"interface|ip|show|addresses|Wi-Fi"} + kEnd
+        << discovery + joinNetsh("JuiceNet-1A2B") +
+               QStringList{"interface|ip|show|addresses|Wi-Fi"} + joinNetsh("JuiceNet-3C4D") +
+               QStringList{"interface|ip|show|addresses|Wi-Fi"} + kEnd
         << kStart +
                QStringList{"Found a charger, connecting... JuiceNet-1A2B",
                            "Static IP applied (10.10.10.2).",
@@ -109,22 +111,22 @@ void WindowGuidedTest::guidedRun_data()
         << QStringList{"=== Charger Identity ===", "Serial: ZP2-0001234"};
     QTest::newRow("a charger that cannot be joined or verified is skipped; the next goes on")
         << kLaptop
-        << QByteArray(R"({"wlan connect name=JuiceNet-1A2B":{"stdout":"There is no profile.\r\n"}})")
+        << QByteArray(
+               R"({"wlan connect name=JuiceNet-1A2B":{"stdout":"There is no profile.\r\n"}})")
         << QList<SimFault>{SimFault::replyText("network_verify", "rejected").byFirstWord()}
         << steps("HomeNet", false, true) << kRefresh + identity + kRefresh + verify("34", "44")
         << discovery + joinNetsh("JuiceNet-1A2B").mid(0, 4) + joinNetsh("JuiceNet-3C4D") +
                QStringList{"interface|ip|show|addresses|Wi-Fi"} + kEnd
-        << kStart +
-               QStringList{"Found a charger, connecting... JuiceNet-1A2B",
-                           "Could not connect to JuiceNet-1A2B. Skipping.",
-                           "Found a charger, connecting... JuiceNet-3C4D",
-                           "Static IP applied (10.10.10.2).",
-                           "Verifying network before config on JuiceNet-3C4D...",
-                           "Running network verify before applying Wi-Fi credentials...",
-                           "Network verify failed: bad credentials. Check the Wi-Fi password.",
-                           "Network verify failed for JuiceNet-3C4D. Skipping Wi-Fi config.",
-                           "Restoring laptop Wi-Fi: HomeNet",
-                           "Done. Processed 2 charger(s), success: 0."}
+        << kStart + QStringList{"Found a charger, connecting... JuiceNet-1A2B",
+                                "Could not connect to JuiceNet-1A2B. Skipping.",
+                                "Found a charger, connecting... JuiceNet-3C4D",
+                                "Static IP applied (10.10.10.2).",
+                                "Verifying network before config on JuiceNet-3C4D...",
+                                "Running network verify before applying Wi-Fi credentials...",
+                                "Network verify failed: bad credentials. Check the Wi-Fi password.",
+                                "Network verify failed for JuiceNet-3C4D. Skipping Wi-Fi config.",
+                                "Restoring laptop Wi-Fi: HomeNet",
+                                "Done. Processed 2 charger(s), success: 0."}
         << QStringList{};
     QTest::newRow("no target stops at once")
         << kLaptop << none << QList<SimFault>{} << steps("  ", false, false) << QStringList{}
@@ -133,7 +135,8 @@ void WindowGuidedTest::guidedRun_data()
     QTest::newRow("no charger in range ends the run without a rejoin")
         << QByteArray(R"({"interfaces":[{"name":"Wi-Fi"}],"networks":[]})") << none
         << QList<SimFault>{} << steps("HomeNet", false, false) << QStringList{}
-        << QStringList{"wlan|show|interfaces", "wlan|show|networks|mode=bssid",
+        << QStringList{"wlan|show|interfaces",
+                       "wlan|show|networks|mode=bssid",
                        "wlan|show|networks|interface=Wi-Fi|mode=bssid",
                        "wlan|show|networks|mode=bssid",
                        "wlan|show|networks|interface=Wi-Fi|mode=bssid",

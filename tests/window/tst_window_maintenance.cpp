@@ -11,9 +11,9 @@ const QString kMac = QStringLiteral("70:b3:d5:12:34:56");
 const QStringList kUuidKeys = {"system.euid", "system.uuid", "system.device_id", "system.id",
                                "device.uuid", "device.id",   "jns.euid",         "jns.uuid",
                                "euid",        "uuid"};
-const QStringList kIdentityKeys = {"system.uuid", "uuid",         "system.serial", "device.serial",
-                                   "serial",      "system.sn",    "device.sn",     "wlan.mac",
-                                   "softap.mac",  "ethernet.mac", "mac"};
+const QStringList kIdentityKeys = {
+    "system.uuid", "uuid",     "system.serial", "device.serial", "serial", "system.sn",
+    "device.sn",   "wlan.mac", "softap.mac",    "ethernet.mac",  "mac"};
 const QStringList kRefreshNetsh = {"wlan|show|interfaces", "interface|ip|show|addresses|Wi-Fi"};
 
 QStringList gets(const QStringList &keys)
@@ -27,8 +27,9 @@ QStringList gets(const QStringList &keys)
 // What a refresh reads once the identity is logged: SSID, passkey, and UUID keys up to the token.
 const QStringList kRefreshGets = gets({"wlan.ssid", "wlan.passkey", "system.euid", "system.uuid"});
 const QStringList kFiles = {"ECache_0001.bin", "ECache_0002.bin", "EEvents_2026-03-14.log"};
-const QStringList kPreviewed = {"click:Preview cleanup files", "wait:Preview found 3 cleanup file(s).",
-                                "mark", "answer:Yes", "click:Delete previewed files"};
+const QStringList kPreviewed = {"click:Preview cleanup files",
+                                "wait:Preview found 3 cleanup file(s).", "mark", "answer:Yes",
+                                "click:Delete previewed files"};
 
 SimFault replyToAll(const QString &word, const QString &text)
 {
@@ -72,8 +73,11 @@ void WindowMaintenanceTest::maintenance_data()
                      "device.sn", "wlan.mac"})
         << kRefreshNetsh << QStringList{"Ready."}
         << QStringList{"CMD get wlan.passkey [REDACTED] ok=1 response=[REDACTED]",
-                       "=== Charger Identity ===", "Serial: N/A", "MAC: " + kMac,
-                       "Device UUID: not-a-token", "========================"};
+                       "=== Charger Identity ===",
+                       "Serial: N/A",
+                       "MAC: " + kMac,
+                       "Device UUID: not-a-token",
+                       "========================"};
     QTest::newRow("nothing readable logs no identity, so the next refresh tries again")
         << none << none << QList<SimFault>{SimFault::httpStatus("get", 500, "").byFirstWord()}
         << QStringList{"click:Refresh"}
@@ -81,7 +85,8 @@ void WindowMaintenanceTest::maintenance_data()
         << kRefreshNetsh << QStringList{"Status refreshed."} << QStringList{};
 
     QTest::newRow("preview, then delete what the charger lists now, save and refresh")
-        << none << none << QList<SimFault>{} << kPreviewed + QStringList{"wait:No ECache/EEvents files found (nothing to delete)."}
+        << none << none << QList<SimFault>{}
+        << kPreviewed + QStringList{"wait:No ECache/EEvents files found (nothing to delete)."}
         << QStringList{"ls -v"} + deletes + QStringList{"save"} + kRefreshGets +
                QStringList{"ls -v"}
         << kRefreshNetsh.mid(1)
@@ -126,7 +131,8 @@ void WindowMaintenanceTest::maintenance_data()
     QTest::newRow("factory reset tries the forms in order until the charger takes one")
         << none << none << QList<SimFault>{SimFault::delay("fac " + kMac, 2500)}
         << QStringList{"answer:Yes", "click:Factory Reset Charger"}
-        << QStringList{"get wlan.mac", "factory_reset", "fac", "factory_reset " + kMac, "fac " + kMac}
+        << QStringList{"get wlan.mac", "factory_reset", "fac", "factory_reset " + kMac,
+                       "fac " + kMac}
         << noNetsh
         << QStringList{"Factory reset command sent (fac " + kMac + "). Charger will reboot."}
         << QStringList{"CMD fac -> httpOk=1 cmdOk=0 response=usage: fac <mac>",
@@ -136,9 +142,9 @@ void WindowMaintenanceTest::maintenance_data()
         << QList<SimFault>{replyToAll("factory_reset", "Rebooting needs a MAC"),
                            replyToAll("fac", "ok, usage: fac <mac>")}
         << QStringList{"answer:Yes", "click:Factory Reset Charger"}
-        << QStringList{"get wlan.mac", "factory_reset", "fac", "factory_reset " + kMac,
-                       "fac " + kMac, "fac [" + kMac + "]", "fac 70b3d5123456",
-                       "fac [70b3d5123456]"}
+        << QStringList{"get wlan.mac",          "factory_reset",     "fac",
+                       "factory_reset " + kMac, "fac " + kMac,       "fac [" + kMac + "]",
+                       "fac 70b3d5123456",      "fac [70b3d5123456]"}
         << noNetsh
         << QStringList{"Factory reset failed (device says command args invalid). See log for "
                        "exact response."}

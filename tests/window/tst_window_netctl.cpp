@@ -1,9 +1,8 @@
+#include "../support/test_paths.h"
 #include "world.h"
 
 #include <QProcess>
 #include <QtTest>
-
-#include "../support/test_paths.h"
 
 using testsupport::addOperationColumns;
 
@@ -82,7 +81,8 @@ void WindowNetctlTest::laptopNetwork_data()
     QTest::newRow("a refused connect is a failure; a charger network is never the original")
         << laptop(R"({"name":"Wi-Fi","connectedSsid":"JuiceNet-0000"})",
                   charger("JuiceNet-0000") + ',' + charger("JuiceNet-1A2B"))
-        << QByteArray(R"({"wlan connect":{"stdout":"The network specified by profile \"JuiceNet-1A2B\" is not available to connect.\r\n","exitCode":1}})")
+        << QByteArray(
+               R"({"wlan connect":{"stdout":"The network specified by profile \"JuiceNet-1A2B\" is not available to connect.\r\n","exitCode":1}})")
         << QList<SimFault>{} << kConnect + QStringList{"close"} << kRefreshGets
         << kJoin + QStringList{"interface|ip|set|address|name=Wi-Fi|source=dhcp",
                                "interface|ip|set|dns|name=Wi-Fi|source=dhcp"}
@@ -101,8 +101,9 @@ void WindowNetctlTest::laptopNetwork_data()
         << QStringList{};
     QTest::newRow("static address and DNS keep a blank in the adapter's name whole")
         << laptop(R"({"name":"Wi-Fi 2","connectedSsid":"HomeNet"})", kHome) << none
-        << QList<SimFault>{} << QStringList{"click:Set Static IP", "cards:10.10.10.2|N/A|N/A|"
-                                            "ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10"}
+        << QList<SimFault>{}
+        << QStringList{"click:Set Static IP", "cards:10.10.10.2|N/A|N/A|"
+                                              "ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10"}
         << kRefreshGets
         << QStringList{"interface|ip|set|address|Wi-Fi 2|static|10.10.10.2|255.255.255.0",
                        "interface|ip|set|dns|name=Wi-Fi 2|static|10.10.10.1|primary",
@@ -125,14 +126,23 @@ void WindowNetctlTest::laptopNetwork_data()
         << QStringList{}
         << QStringList{"interface|ip|set|address|name=Wi-Fi|source=dhcp",
                        "interface|ip|set|dns|name=Wi-Fi|source=dhcp",
-                       "wlan|disconnect|interface=Wi-Fi", "wlan|connect|name=HomeNet|interface=Wi-Fi"}
+                       "wlan|disconnect|interface=Wi-Fi",
+                       "wlan|connect|name=HomeNet|interface=Wi-Fi"}
         << QStringList{}
         << QStringList{"Laptop network restored to DHCP on interface: Wi-Fi",
                        "Reconnect requested for original SSID: HomeNet"};
+    QTest::newRow("a disconnect that never returns does not hold the close for ever")
+        << none << QByteArray(R"({"wlan disconnect interface":{"hangSeconds":600}})")
+        << QList<SimFault>{} << kConnect + QStringList{"mark", "close"} << QStringList{}
+        << QStringList{"interface|ip|set|address|name=Wi-Fi|source=dhcp",
+                       "interface|ip|set|dns|name=Wi-Fi|source=dhcp",
+                       "wlan|disconnect|interface=Wi-Fi",
+                       "wlan|connect|name=HomeNet|interface=Wi-Fi"}
+        << QStringList{} << QStringList{"Reconnect requested for original SSID: HomeNet"};
     QTest::newRow("a netsh that hangs at start-up is ended at its time-out")
         << none << QByteArray(R"({"wlan show interfaces":{"hangSeconds":30}})") << QList<SimFault>{}
         << QStringList{"startup", "click:Set Static IP"}
-        << QStringList{"get wlan.ssid", "get wlan.passkey", "get system.euid", "get system.uuid",
+        << QStringList{"get wlan.ssid",   "get wlan.passkey",  "get system.euid", "get system.uuid",
                        "get system.uuid", "get system.serial", "get wlan.mac"}
         << QStringList{"wlan|show|interfaces"}
         << QStringList{"Ready.", "No Wi-Fi interface detected."} << QStringList{};
@@ -151,8 +161,9 @@ void WindowNetctlTest::standInPrintsTheRealLayout()
     const QByteArray capture =
         testsupport::readDataFile(QStringLiteral("netsh/show_networks_hidden_and_bands_crlf.txt"));
     QVERIFY(!printed.replace("\r\n", "").contains('\n'));
-    for (const QByteArray label : {"    Network type            : ", "    Authentication          : ",
-                                   "         Signal             : ", "    BSSID 1                 : "}) {
+    for (const QByteArray label :
+         {"    Network type            : ", "    Authentication          : ",
+          "         Signal             : ", "    BSSID 1                 : "}) {
         QVERIFY2(capture.contains(label), label.constData());
         QVERIFY2(printed.contains(label), label.constData());
     }

@@ -44,11 +44,12 @@ const QStringList kRestore = {"interface|ip|set|address|name=Wi-Fi|source=dhcp",
 
 const QStringList kVerifying = {"Verifying network before applying credentials...",
                                 "Running network verify before applying Wi-Fi credentials..."};
-const QStringList kPassed = kVerifying + QStringList{
-                                             "Network verify passed: credentials are valid.",
-                                             "Applying customer Wi-Fi credentials (set + save)...",
-                                             "Verifying Wi-Fi authentication before reboot..."};
-const QString kVerifyFailed = QStringLiteral("Network verify failed. Check Wi-Fi password and retry.");
+const QStringList kPassed =
+    kVerifying + QStringList{"Network verify passed: credentials are valid.",
+                             "Applying customer Wi-Fi credentials (set + save)...",
+                             "Verifying Wi-Fi authentication before reboot..."};
+const QString kVerifyFailed =
+    QStringLiteral("Network verify failed. Check Wi-Fi password and retry.");
 
 SimFault answerOnce(const QString &command)
 {
@@ -77,11 +78,16 @@ void WindowProvisioningTest::wifiWorkflow_data()
     // A slow reboot acknowledgement is still an acknowledgement.
     QTest::newRow("the scan list's pick wins; verified, written, checked, rebooted, restored")
         << none << none << QList<SimFault>{SimFault::delay("reboot", 2500)}
-        << kJoined + QStringList{"click:Scan Available Wi-Fi (from charger)", "pick-wifi:HomeNet",
-                                 "ssid:Typed Elsewhere", "password:correct horse", "mark", kRun}
+        << kJoined + QStringList{"click:Scan Available Wi-Fi (from charger)",
+                                 "pick-wifi:HomeNet",
+                                 "ssid:Typed Elsewhere",
+                                 "password:correct horse",
+                                 "mark",
+                                 kRun}
         << QStringList{kScan, kHomeVerify} + kHomeWrite + QStringList{kScan, kHomeVerify, "reboot"}
         << kRestore
-        << kPassed + QStringList{"Wi-Fi auth verified.", "Wi-Fi saved. Reboot command sent (reboot)."}
+        << kPassed +
+               QStringList{"Wi-Fi auth verified.", "Wi-Fi saved. Reboot command sent (reboot)."}
         << QStringList{
                "verifyNetworkBeforeConfig: ssid=HomeNet bssid=a4:2b:b0:11:22:33 ch=6 "
                "sec=WPA2-AES(4) rssi=-48",
@@ -134,8 +140,8 @@ void WindowProvisioningTest::wifiWorkflow_data()
     QTest::newRow("a failed scan stops the check")
         << none << none << QList<SimFault>{SimFault::httpStatus(kScan, 500, "busy")}
         << steps("HomeNet", "correct horse") << QStringList{kScan} << noNetsh
-        << kVerifying + QStringList{"Network verify failed: could not scan Wi-Fi networks.",
-                                    kVerifyFailed}
+        << kVerifying +
+               QStringList{"Network verify failed: could not scan Wi-Fi networks.", kVerifyFailed}
         << QStringList{"verifyNetworkBeforeConfig: wlan_scan -v failed"};
     QTest::newRow("a failed save repeats the whole write once")
         << none << none << QList<SimFault>{SimFault::httpStatus("save", 500, "busy", 1)}
@@ -143,15 +149,16 @@ void WindowProvisioningTest::wifiWorkflow_data()
         << QStringList{kScan, kHomeVerify} + kHomeWrite + kHomeWrite +
                QStringList{kScan, kHomeVerify, "reboot"}
         << kRestore
-        << kPassed + QStringList{"Wi-Fi auth verified.", "Wi-Fi saved. Reboot command sent (reboot)."}
+        << kPassed +
+               QStringList{"Wi-Fi auth verified.", "Wi-Fi saved. Reboot command sent (reboot)."}
         << QStringList{"configureDeviceWifi attempt=1 okSsid=1 okPass=1 okAuto=1 okSave=0",
                        "configureDeviceWifi attempt=2 okSsid=1 okPass=1 okAuto=1 okSave=1"};
     QTest::newRow("a write refused twice ends the run; auto-join is judged by transport only")
         << none << none
         << QList<SimFault>{SimFault::replyText("set wlan.ssid \"HomeNet\"", "not ok"),
                            SimFault::replyText("set wlan.auto_join.enabled 1", "ERR")}
-        << steps("HomeNet", "correct horse") << QStringList{kScan, kHomeVerify} + kHomeWrite + kHomeWrite
-        << noNetsh
+        << steps("HomeNet", "correct horse")
+        << QStringList{kScan, kHomeVerify} + kHomeWrite + kHomeWrite << noNetsh
         << kVerifying + QStringList{"Network verify passed: credentials are valid.",
                                     "Applying customer Wi-Fi credentials (set + save)...",
                                     "Wi-Fi config failed. Check charger connection and retry."}
@@ -160,10 +167,10 @@ void WindowProvisioningTest::wifiWorkflow_data()
     QTest::newRow("bad credentials at the gate block the reboot and keep the laptop there")
         << none << none
         << QList<SimFault>{answerOnce("network_verify").byFirstWord(),
-                           SimFault::replyText("network_verify", "Authentication failed").byFirstWord()}
+                           SimFault::replyText("network_verify", "Authentication failed")
+                               .byFirstWord()}
         << steps("HomeNet", "correct horse")
-        << QStringList{kScan, kHomeVerify} + kHomeWrite + QStringList{kScan, kHomeVerify}
-        << noNetsh
+        << QStringList{kScan, kHomeVerify} + kHomeWrite + QStringList{kScan, kHomeVerify} << noNetsh
         << kPassed + QStringList{"Wi-Fi auth verify failed (likely bad password). Reboot blocked."}
         << QStringList{kHomeVerifyLog + " attempt=1 -> ok=1 response=Authentication failed"};
     QTest::newRow("a gate scan that fails blocks the reboot")
@@ -175,7 +182,8 @@ void WindowProvisioningTest::wifiWorkflow_data()
     QTest::newRow("a network gone from the gate scan blocks the reboot")
         << none << none
         << QList<SimFault>{answerOnce(kScan),
-                           SimFault::replyText(kScan, "# 1 1 -40 aa:bb:cc:dd:ee:ff 54 OPEN x 0 Else")}
+                           SimFault::replyText(kScan,
+                                               "# 1 1 -40 aa:bb:cc:dd:ee:ff 54 OPEN x 0 Else")}
         << steps("HomeNet", "correct horse")
         << QStringList{kScan, kHomeVerify} + kHomeWrite + QStringList{kScan} << noNetsh
         << kPassed + QStringList{"Selected Wi-Fi not found in charger scan. Reboot blocked."}
@@ -211,7 +219,8 @@ void WindowProvisioningTest::wifiWorkflow_data()
         << QStringList{kScan, kHomeVerify} + kHomeWrite +
                QStringList{kScan, kHomeVerify, "reboot", "reset", "restart"}
         << kRestore
-        << kPassed + QStringList{"Wi-Fi auth verified.", "Wi-Fi saved. Reboot command sent (restart)."}
+        << kPassed +
+               QStringList{"Wi-Fi auth verified.", "Wi-Fi saved. Reboot command sent (restart)."}
         << QStringList{"CMD reboot -> httpOk=1 cmdOk=0 response=Unknown command: reboot",
                        "CMD reset -> httpOk=0 cmdOk=0 response=ok"};
     QTest::newRow("no reboot word accepted: the laptop is restored all the same")
@@ -226,7 +235,8 @@ void WindowProvisioningTest::wifiWorkflow_data()
         << kPassed + QStringList{"Wi-Fi auth verified.",
                                  "Wi-Fi saved. Reboot command not supported on this firmware "
                                  "(manual reboot may be needed)."}
-        << QStringList{"Reboot command unsupported on this firmware; Wi-Fi settings were still saved."};
+        << QStringList{
+               "Reboot command unsupported on this firmware; Wi-Fi settings were still saved."};
     // The charger echoes the password with its quote and backslash; nothing of it may be logged.
     QTest::newRow("an open network skips the key; the gate asks in the short form")
         << none << none
@@ -238,13 +248,15 @@ void WindowProvisioningTest::wifiWorkflow_data()
         << kRestore
         << kVerifying + QStringList{"Applying customer Wi-Fi credentials (set + save)...",
                                     "Verifying Wi-Fi authentication before reboot...",
-                                    "Wi-Fi auth verified.", "Wi-Fi saved. Reboot command sent (reboot)."}
+                                    "Wi-Fi auth verified.",
+                                    "Wi-Fi saved. Reboot command sent (reboot)."}
         << QStringList{"verifyNetworkBeforeConfig: open network, skipping PSK verify",
                        "CMD set wlan.passkey [REDACTED] -> httpOk=1 cmdOk=1 response=set ok "
                        "wlan.passkey [REDACTED]\"",
                        "CMD network_verify wifi CafeOpen 00:1d:7e:44:55:66 11 attempt=1 -> ok=1 "
                        "response=verified ok"};
-    const QString wep = QStringLiteral("# 1 3 -40 a4:2b:b0:99:88:77 54.0 WEP infra 0 Old Wep Net\r\n");
+    const QString wep =
+        QStringLiteral("# 1 3 -40 a4:2b:b0:99:88:77 54.0 WEP infra 0 Old Wep Net\r\n");
     const QString wepVerify = "network_verify wifi Old Wep Net a4:2b:b0:99:88:77 3 1 " +
                               key("correct horse", "Old Wep Net");
     QTest::newRow("a WEP network with blanks in its name is checked with its key at both steps")
@@ -255,7 +267,8 @@ void WindowProvisioningTest::wifiWorkflow_data()
         << QStringList{kScan, wepVerify} + write("Old Wep Net", "correct horse") +
                QStringList{kScan, wepVerify, "reboot"}
         << kRestore
-        << kPassed + QStringList{"Wi-Fi auth verified.", "Wi-Fi saved. Reboot command sent (reboot)."}
+        << kPassed +
+               QStringList{"Wi-Fi auth verified.", "Wi-Fi saved. Reboot command sent (reboot)."}
         << QStringList{"verifyNetworkBeforeConfig: ssid=Old Wep Net bssid=a4:2b:b0:99:88:77 ch=3 "
                        "sec=WEP(1) rssi=-40"};
 }
@@ -265,12 +278,12 @@ void WindowProvisioningTest::chargerScan_data()
     addOperationColumns();
     const QByteArray none;
     const QStringList scan = {"click:Scan Available Wi-Fi (from charger)"};
-    const QStringList cascade = {kScan,       kScan,       "wifiscan",  "wifiscan",
-                                 "wlan.scan", "wlan.scan", "scan wlan", "scan wlan",
-                                 "scan wifi", "scan wifi"};
+    const QStringList cascade = {kScan,       kScan,       "wifiscan",  "wifiscan",  "wlan.scan",
+                                 "wlan.scan", "scan wlan", "scan wlan", "scan wifi", "scan wifi"};
     QTest::newRow("the charger's table fills the list")
         << none << none << QList<SimFault>{} << scan << QStringList{kScan} << QStringList{}
-        << QStringList{"Scanning Wi-Fi from charger...", "Found 3 Wi-Fi network(s) from charger scan."}
+        << QStringList{"Scanning Wi-Fi from charger...",
+                       "Found 3 Wi-Fi network(s) from charger scan."}
         << QStringList{};
     QTest::newRow("every scan command is tried twice, in order")
         << none << none << QList<SimFault>{SimFault::httpStatus("*", 500, "")} << scan << cascade

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QProgressBar>
 #include <QtTest>
 
 using testsupport::addOperationColumns;
@@ -16,6 +17,7 @@ private slots:
     void sameSecondRunsKeepBothLogs();
     void shell_data();
     void shell() { testsupport::runOperationRow(); }
+    void windowLivesWhileNetshHangs();
 };
 
 void WindowShellTest::startsWithNothingInReach()
@@ -24,8 +26,10 @@ void WindowShellTest::startsWithNothingInReach()
     world.writeLaptop(R"({"interfaces":[],"networks":[]})");
     world.sim.addFault(SimFault::httpStatus("*", 503, ""));
     MainWindow window;
-    testsupport::runSteps(window, world, {"visible:Find Charger Wi-Fi", "cards:\u2014|N/A|N/A|N/A"});
-    QCOMPARE(window.findChild<QLabel *>(QStringLiteral("Status"))->text(), QStringLiteral("Ready."));
+    testsupport::runSteps(window, world,
+                          {"visible:Find Charger Wi-Fi", "cards:\u2014|N/A|N/A|N/A"});
+    QCOMPARE(window.findChild<QLabel *>(QStringLiteral("Status"))->text(),
+             QStringLiteral("Ready."));
     const QStringList head = world.logText().split(QLatin1Char('\n')).mid(0, 4);
     QCOMPARE(head.at(0), QStringLiteral("Zephyl WiFi Setup Log"));
     QVERIFY(QDateTime::fromString(head.at(1).mid(9), Qt::ISODate).isValid());
@@ -64,20 +68,29 @@ void WindowShellTest::shell_data()
 
     QTest::newRow("page buttons, header Connect, and the disabled factory reset step")
         << none << none << QList<SimFault>{}
-        << QStringList{"click:2  Wi-Fi Setup", "visible:Set Wi-Fi + Reboot Charger",
-                       "hidden:Find Charger Wi-Fi", "click:Connect", "visible:Find Charger Wi-Fi",
-                       "invoke:goStep2", "visible:Preview cleanup files", "invoke:goStep1",
-                       "invoke:goStep4", "hidden:2  Clear ECache", "hidden:Firmware update"}
+        << QStringList{"click:2  Wi-Fi Setup",
+                       "visible:Set Wi-Fi + Reboot Charger",
+                       "hidden:Find Charger Wi-Fi",
+                       "click:Connect",
+                       "visible:Find Charger Wi-Fi",
+                       "invoke:goStep2",
+                       "visible:Preview cleanup files",
+                       "invoke:goStep1",
+                       "invoke:goStep4",
+                       "hidden:2  Clear ECache",
+                       "hidden:Firmware update"}
         << noCommands << noNetsh
         << QStringList{"Back on connect page.",
                        "Factory reset page is temporarily disabled in Tech build."}
         << QStringList{};
     QTest::newRow("advanced mode shows the hidden steps and options; complete setup checks all")
         << none << none << QList<SimFault>{}
-        << QStringList{"click:Open Wi-Fi Step", "visible:2  Clear ECache", "visible:4  Factory Reset",
-                       "click:2  Wi-Fi Setup", "visible:Firmware update", "click:Open Connect Step",
-                       "click:2  Wi-Fi Setup", "hidden:Firmware update", "hidden:2  Clear ECache",
-                       "click:Open Connect Step", "invoke:onStartGuidedSetup"}
+        << QStringList{"click:Open Wi-Fi Step",    "visible:2  Clear ECache",
+                       "visible:4  Factory Reset", "click:2  Wi-Fi Setup",
+                       "visible:Firmware update",  "click:Open Connect Step",
+                       "click:2  Wi-Fi Setup",     "hidden:Firmware update",
+                       "hidden:2  Clear ECache",   "click:Open Connect Step",
+                       "invoke:onStartGuidedSetup"}
         << noCommands << noNetsh
         << QStringList{"Advanced mode selected.",
                        "Complete Setup selected. Reboot charger until flashing blue, then Scan + "
@@ -91,8 +104,47 @@ void WindowShellTest::shell_data()
         << QStringList{"click:Scan Available Wi-Fi (from charger)", "pick-wifi:CafeOpen",
                        "shows-ssid:CafeOpen"}
         << QStringList{"wlan_scan -v"} << noNetsh
-        << QStringList{"Scanning Wi-Fi from charger...", "Found 3 Wi-Fi network(s) from charger scan.",
+        << QStringList{"Scanning Wi-Fi from charger...",
+                       "Found 3 Wi-Fi network(s) from charger scan.",
                        "Selected Wi-Fi: CafeOpen (enter password)."}
+        << QStringList{};
+    QTest::newRow("one operation at a time: the controls wait, a second start is refused")
+        << none << none << QList<SimFault>{SimFault::delay("wlan_scan -v", 1500)}
+        << QStringList{"later:300:disabled:Refresh", "later:400:invoke:onTriggerUpdate",
+                       "later:500:enabled:Connect", "click:Scan Available Wi-Fi (from charger)",
+                       "enabled:Refresh"}
+        << QStringList{"wlan_scan -v"} << noNetsh
+        << QStringList{"Scanning Wi-Fi from charger...",
+                       "Found 3 Wi-Fi network(s) from charger scan."}
+        << QStringList{"\"Firmware update\" refused: \"Scan Available Wi-Fi (from charger)\" is "
+                       "still running."};
+    QTest::newRow("closing during an operation stops it; the laptop is restored once")
+        << none << none << QList<SimFault>{SimFault::delay("network_verify", 1500).byFirstWord()}
+        << QStringList{"click:Find Charger Wi-Fi",
+                       "pick-charger:JuiceNet-1A2B",
+                       "click:Connect to Selected",
+                       "mark",
+                       "ssid:HomeNet",
+                       "password:correct horse",
+                       "later:300:close",
+                       "click:Set Wi-Fi + Reboot Charger"}
+        << QStringList{"wlan_scan -v",
+                       "network_verify wifi HomeNet a4:2b:b0:11:22:33 6 4 "
+                       "f89f35a14882a8e8a549232c30b2fd0a302f11dde6fb42683e8a0cbc397e4f5f"}
+        << QStringList{"interface|ip|set|address|name=Wi-Fi|source=dhcp",
+                       "interface|ip|set|dns|name=Wi-Fi|source=dhcp",
+                       "wlan|disconnect|interface=Wi-Fi",
+                       "wlan|connect|name=HomeNet|interface=Wi-Fi"}
+        << QStringList{"Verifying network before applying credentials...",
+                       "Running network verify before applying Wi-Fi credentials...",
+                       "Network verify inconclusive; proceeding anyway."}
+        << QStringList{"Set Wi-Fi + Reboot Charger stopped: the window was closed.",
+                       "Laptop network restored to DHCP on interface: Wi-Fi"};
+    QTest::newRow("Enter in the password field starts the run; Enter presses a focused button")
+        << none << none << QList<SimFault>{}
+        << QStringList{"enter:password", "enter:Connect to Selected"} << QStringList{} << noNetsh
+        << QStringList{"Select customer Wi-Fi first (or enter SSID manually).",
+                       "Select a charger network first."}
         << QStringList{};
     QTest::newRow("a redirect is an answer: never followed, never re-sent")
         << none << none
@@ -100,17 +152,42 @@ void WindowShellTest::shell_data()
                                               "moved"),
                            SimFault::redirect("get wlan.passkey", 307,
                                               "http://setup.zephyl/command/get%20wlan.passkey", "")}
-        << QStringList{"click:Refresh", "cards:192.168.1.23|moved|N/A|ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10"}
+        << QStringList{"click:Refresh",
+                       "cards:192.168.1.23|moved|N/A|ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10"}
         << QStringList{ssidRead, "get wlan.passkey", "get system.euid", "get system.uuid"}
         << QStringList{"wlan|show|interfaces", "interface|ip|show|addresses|Wi-Fi"}
-        << QStringList{"Status refreshed."} << QStringList{"CMD get wlan.ssid -> ok=1 response=moved"};
+        << QStringList{"Status refreshed."}
+        << QStringList{"CMD get wlan.ssid -> ok=1 response=moved"};
     QTest::newRow("a flood of a reply is cut off, logged, and counts as failed")
         << none << none << QList<SimFault>{SimFault::flood(ssidRead, 64 * 1024 * 1024)}
-        << QStringList{"click:Refresh", "cards:192.168.1.23|N/A|N/A|ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10"}
+        << QStringList{"click:Refresh",
+                       "cards:192.168.1.23|N/A|N/A|ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10"}
         << QStringList{ssidRead, "get wlan.passkey", "get system.euid", "get system.uuid"}
         << QStringList{"wlan|show|interfaces", "interface|ip|show|addresses|Wi-Fi"}
         << QStringList{"Status refreshed."}
         << QStringList{tooLarge, "CMD get wlan.ssid -> ok=0 response="};
+}
+
+void WindowShellTest::windowLivesWhileNetshHangs()
+{
+    testsupport::World world;
+    world.writeLaptop(R"({"interfaces":[{"name":"Wi-Fi"}],"networks":[],
+        "faults":{"wlan show networks mode":{"hangSeconds":2,"times":1}}})");
+    MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    int ticks = 0;
+    bool busyShown = false;
+    QTimer tick;
+    connect(&tick, &QTimer::timeout, this, [&]() {
+        ++ticks;
+        busyShown = busyShown || window.findChild<QProgressBar *>()->isVisible();
+    });
+    tick.start(100);
+    testsupport::runSteps(window, world, {"click:Find Charger Wi-Fi"});
+    QVERIFY2(ticks > 0, "the window waited without processing events");
+    QVERIFY(busyShown);
+    QVERIFY(!window.findChild<QProgressBar *>()->isVisible());
 }
 
 QTEST_MAIN(WindowShellTest)
