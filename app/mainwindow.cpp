@@ -46,7 +46,12 @@ MainWindow::~MainWindow()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // A close during an operation stops it at its next step; the operation's end restores the
-    // laptop and closes the window.
+    // laptop and closes the window. A second close while the restore runs waits for it.
+    const QString restoring = QStringLiteral("Restoring the laptop's network");
+    if (runningOperation == restoring) {
+        event->ignore();
+        return;
+    }
     if (!runningOperation.isEmpty()) {
         if (!interruption->isRaised()) {
             appendLog(QStringLiteral("%1 stopped: the window was closed.").arg(runningOperation));
@@ -55,7 +60,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    if (!laptopRestoredOnClose)
+    if (!laptopRestoredOnClose) {
+        const Operation restore(this, restoring);
         restoreLaptopNetwork();
+        laptopRestoredOnClose = true;
+    }
     QMainWindow::closeEvent(event);
 }

@@ -29,6 +29,9 @@ void runToEnd(QProcess &process, const QStringList &arguments, int timeoutMs,
               const app::Interruption *stop)
 {
     process.start(netshProgram, arguments, QIODevice::ReadWrite);
+    // A program that cannot be found fails inside start(), before anything could be waited for.
+    if (process.state() == QProcess::NotRunning)
+        return;
     app::waitLocally(timeoutMs, stop, [&process](QEventLoop &loop) {
         QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
         QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);

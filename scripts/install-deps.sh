@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
           libgl1-mesa-dev xvfb xauth imagemagick libxml2-utils wpasupplicant curl iproute2
-          util-linux fonts-dejavu-core libx11-dev libxtst-dev)
+          util-linux fonts-dejavu-core matchbox-window-manager wmctrl)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

@@ -20,8 +20,9 @@
 
 namespace {
 
-// Ends the demo once the product's window has closed (its close runs the laptop restore); the
-// panel and any window the product shows on its own do not keep the demo alive.
+// Ends the demo once the product's window has closed and hidden (its close runs the laptop
+// restore, during which the window still shows); the panel and any window the product shows on
+// its own do not keep the demo alive.
 class QuitWhenClosed : public QObject
 {
 public:
@@ -30,7 +31,7 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Close) {
+        if (event->type() == QEvent::Hide) {
             auto *window = qobject_cast<QWidget *>(watched);
             QTimer::singleShot(0, qApp, [window]() {
                 if (!window->isVisible())
