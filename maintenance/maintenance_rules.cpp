@@ -1,8 +1,64 @@
 #include "maintenance/maintenance_rules.h"
 
-#include <QRegularExpression>
+#include <QSet>
+
+#include <algorithm>
+#include <initializer_list>
 
 namespace maintenance {
+
+namespace {
+
+// Names and tokens are read by hand, so half of a surrogate pair in a reply is a character like
+// any other (QRegularExpression refuses such text) and a long listing takes linear time.
+
+bool isTokenChar(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
+           c == u'_' || c == u'-' || c == u':' || c == u'.';
+}
+
+bool isFileNameChar(QChar c)
+{
+    return c != u':' && isTokenChar(c);
+}
+
+char16_t asciiLower(QChar c)
+{
+    return c >= u'A' && c <= u'Z' ? c.unicode() + (u'a' - u'A') : c.unicode();
+}
+
+// The end of a name at `at`: one of `prefixes` (lower case; ASCII letters match in any case),
+// then at least one character `isNameChar` accepts, as far as they go. `at` when none starts
+// there; no anchors or word boundaries, so a name inside a path or a longer word counts.
+qsizetype nameEndAt(QStringView text, qsizetype at, std::initializer_list<QLatin1String> prefixes,
+                    bool (*isNameChar)(QChar))
+{
+    for (const QLatin1String prefix : prefixes) {
+        qsizetype end = at;
+        while (end < text.size() && end - at < prefix.size() &&
+               asciiLower(text[end]) == prefix[end - at].unicode())
+            ++end;
+        if (end - at < prefix.size())
+            continue;
+        const qsizetype nameStart = end;
+        while (end < text.size() && isNameChar(text[end]))
+            ++end;
+        return end > nameStart ? end : at;
+    }
+    return at;
+}
+
+// Names are ASCII, so this is their case-folded form.
+QString asciiLowered(QStringView name)
+{
+    QString lowered(name.size(), Qt::Uninitialized);
+    std::transform(name.begin(), name.end(), lowered.begin(),
+                   [](QChar c) { return QChar(asciiLower(c)); });
+    return lowered;
+}
+
+} // namespace
 
 QStringList uuidKeyCandidates()
 {
@@ -32,9 +88,12 @@ QStringList macKeys()
 
 QString uuidToken(const QString &value)
 {
-    static const QRegularExpression token(QStringLiteral(R"((?i)(ead[\w\-:\.]+))"));
-    const QRegularExpressionMatch match = token.match(value);
-    return match.hasMatch() ? match.captured(1) : QString();
+    for (qsizetype at = 0; at < value.size(); ++at) {
+        const qsizetype end = nameEndAt(value, at, {QLatin1String("ead")}, isTokenChar);
+        if (end > at)
+            return value.mid(at, end - at);
+    }
+    return QString();
 }
 
 QString valueOrNotAvailable(const QString &value)
@@ -59,17 +118,22 @@ QStringList identityBlockLines(const QString &serial, const QString &mac, const 
 
 QStringList cleanupFileNames(const QString &listing)
 {
-    // No anchors or word boundaries: a name inside a path or a longer word still counts.
-    static const QRegularExpression fileName(
-        QStringLiteral(R"((ECache_[A-Za-z0-9_\-.]+|EEvents_[A-Za-z0-9_\-.]+))"),
-        QRegularExpression::CaseInsensitiveOption);
-
     QStringList names;
-    QRegularExpressionMatchIterator it = fileName.globalMatch(listing);
-    while (it.hasNext()) {
-        const QString name = it.next().captured(0);
-        if (!names.contains(name, Qt::CaseInsensitive))
+    QSet<QString> seen;
+    qsizetype at = 0;
+    while (at < listing.size()) {
+        const qsizetype end = nameEndAt(
+            listing, at, {QLatin1String("ecache_"), QLatin1String("eevents_")}, isFileNameChar);
+        if (end == at) {
+            ++at;
+            continue;
+        }
+        const QString name = listing.mid(at, end - at);
+        const qsizetype seenBefore = seen.size();
+        seen.insert(asciiLowered(name));
+        if (seen.size() > seenBefore)
             names.append(name);
+        at = end;
     }
     return names;
 }

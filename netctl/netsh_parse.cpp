@@ -1,90 +1,151 @@
 #include "netctl/netsh_parse.h"
 
-#include "charger_api/reply_rules.h"
+#include "app/word_rules.h"
 
-#include <QRegularExpression>
+#include <QSet>
+#include <QStringView>
 
 namespace netctl {
 
 namespace {
 
-// Label lines are matched with blanks and tabs only around the colon: "\s" would also take line
-// ends, so a label with nothing after its colon would capture the next line as its value.
-// The value stops at CR or LF; netsh ends lines with CR LF.
-const QRegularExpression &nameLine()
+bool isBlank(QChar c)
 {
-    static const QRegularExpression re(QStringLiteral("^[ \\t]*Name[ \\t]*:[ \\t]*([^\\r\\n]*)"),
-                                       QRegularExpression::MultilineOption);
-    return re;
+    return c == u' ' || c == u'\t';
 }
 
-const QRegularExpression &ssidLine()
+bool isAsciiDigit(QChar c)
 {
-    static const QRegularExpression re(QStringLiteral("^[ \\t]*SSID[ \\t]*:[ \\t]*([^\\r\\n]*)"),
-                                       QRegularExpression::MultilineOption);
-    return re;
+    return c >= u'0' && c <= u'9';
 }
 
-const QRegularExpression &numberedSsidLine()
+qsizetype skipWhile(QStringView text, qsizetype at, bool (*accept)(QChar))
 {
-    static const QRegularExpression re(
-        QStringLiteral("^[ \\t]*SSID[ \\t]+\\d+[ \\t]*:[ \\t]*([^\\r\\n]*)"),
-        QRegularExpression::MultilineOption);
-    return re;
+    while (at < text.size() && accept(text[at]))
+        ++at;
+    return at;
 }
 
-const QRegularExpression &dottedQuad()
+// The value of a "<label> : value" line ("<label> <number> : value" when numbered), trimmed and
+// ending at a CR. Blanks and tabs only around the colon, so a label with nothing after its colon
+// has an empty value rather than the next line.
+bool readLabelValue(QStringView line, QLatin1String label, bool numbered, QString &value)
 {
-    static const QRegularExpression re(QStringLiteral("(\\d{1,3}(?:\\.\\d{1,3}){3})"));
-    return re;
+    qsizetype at = skipWhile(line, 0, isBlank);
+    if (!line.mid(at).startsWith(label))
+        return false;
+    at += label.size();
+    if (numbered) {
+        const qsizetype digits = skipWhile(line, at, isBlank);
+        const qsizetype digitsEnd = skipWhile(line, digits, isAsciiDigit);
+        if (digits == at || digitsEnd == digits)
+            return false;
+        at = digitsEnd;
+    }
+    at = skipWhile(line, at, isBlank);
+    if (at >= line.size() || line[at] != u':')
+        return false;
+    const QStringView rest = line.mid(at + 1);
+    const qsizetype cr = rest.indexOf(u'\r');
+    value = (cr < 0 ? rest : rest.left(cr)).trimmed().toString();
+    return true;
+}
+
+// Calls visit(line) for every LF-separated line until visit returns true.
+template <typename Visit> void forEachLine(QStringView text, Visit visit)
+{
+    qsizetype start = 0;
+    while (start <= text.size()) {
+        qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0)
+            end = text.size();
+        if (visit(text.mid(start, end - start)))
+            return;
+        start = end + 1;
+    }
+}
+
+// Length of one to three ASCII digits at `at` followed by `next` (any character when null).
+qsizetype shortNumberAt(QStringView text, qsizetype at, QChar next)
+{
+    qsizetype end = at;
+    while (end < text.size() && end - at < 3 && isAsciiDigit(text[end]))
+        ++end;
+    if (end == at)
+        return 0;
+    if (next.isNull())
+        return end - at;
+    return end < text.size() && text[end] == next ? end - at : 0;
 }
 
 } // namespace
 
 QString parseInterfaceName(const QString &showInterfaces)
 {
-    auto it = nameLine().globalMatch(showInterfaces);
-    while (it.hasNext()) {
-        const QString value = it.next().captured(1).trimmed();
-        if (!value.isEmpty())
-            return value;
-    }
-    return QString();
+    QString name;
+    forEachLine(showInterfaces, [&](QStringView line) {
+        QString value;
+        if (!readLabelValue(line, QLatin1String("Name"), false, value) || value.isEmpty())
+            return false;
+        name = value;
+        return true;
+    });
+    return name;
 }
 
 QString parseCurrentSsid(const QString &showInterfaces)
 {
-    auto it = ssidLine().globalMatch(showInterfaces);
-    while (it.hasNext()) {
-        const QString value = it.next().captured(1).trimmed();
-        if (value.isEmpty() || value.startsWith(QStringLiteral("BSSID"), Qt::CaseInsensitive))
-            continue;
-        return value;
-    }
-    return QString();
+    QString ssid;
+    forEachLine(showInterfaces, [&](QStringView line) {
+        QString value;
+        if (!readLabelValue(line, QLatin1String("SSID"), false, value) || value.isEmpty() ||
+            value.startsWith(QLatin1String("BSSID"), Qt::CaseInsensitive))
+            return false;
+        ssid = value;
+        return true;
+    });
+    return ssid;
 }
 
 void parseChargerSsids(const QString &showNetworks, QStringList &found)
 {
-    auto it = numberedSsidLine().globalMatch(showNetworks);
-    while (it.hasNext()) {
-        const QString ssid = it.next().captured(1).trimmed();
-        if (ssid.isEmpty() || !isChargerSsid(ssid))
-            continue;
-        if (!found.contains(ssid, Qt::CaseInsensitive))
+    QSet<QString> seen;
+    for (const QString &ssid : std::as_const(found))
+        seen.insert(ssid.toCaseFolded());
+    forEachLine(showNetworks, [&](QStringView line) {
+        QString ssid;
+        if (!readLabelValue(line, QLatin1String("SSID"), true, ssid) || !isChargerSsid(ssid))
+            return false;
+        const qsizetype seenBefore = seen.size();
+        seen.insert(ssid.toCaseFolded());
+        if (seen.size() > seenBefore)
             found.append(ssid);
-    }
+        return false;
+    });
 }
 
 QString parseFirstDottedQuad(const QString &text)
 {
-    const QRegularExpressionMatch match = dottedQuad().match(text);
-    return match.hasMatch() ? match.captured(1) : QString();
+    // The leftmost start of four groups of one to three digits joined by dots; the last group
+    // takes up to three digits.
+    for (qsizetype start = 0; start < text.size(); ++start) {
+        qsizetype at = start;
+        bool dotted = true;
+        for (int group = 0; group < 3 && dotted; ++group) {
+            const qsizetype digits = shortNumberAt(text, at, u'.');
+            dotted = digits > 0;
+            at += digits + 1;
+        }
+        const qsizetype last = dotted ? shortNumberAt(text, at, QChar()) : 0;
+        if (last > 0)
+            return text.mid(start, at + last - start);
+    }
+    return QString();
 }
 
 bool connectSucceeded(const QString &connectOutput)
 {
-    return charger_api::containsPositiveWord(connectOutput.toLower(), QStringLiteral("success"));
+    return app::containsPositiveWord(connectOutput.toLower(), QStringLiteral("success"));
 }
 
 bool isChargerSsid(const QString &ssid)

@@ -4,7 +4,8 @@
 #include <QStringList>
 
 // Parsers for what netsh prints. Values are trimmed (netsh ends lines with CR LF) and a label
-// with nothing after its colon yields nothing: a value never runs on into the next line.
+// with nothing after its colon yields nothing: a value never runs on into the next line. Each
+// parser reads its input once, and half of a surrogate pair is a character like any other.
 namespace netctl {
 
 // The first non-empty "Name : ..." value of "wlan show interfaces", or empty text.

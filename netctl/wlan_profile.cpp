@@ -25,11 +25,35 @@ QString xmlEscape(const QString &text)
         case u'\'':
             escaped += QStringLiteral("&apos;");
             break;
+        case u'\r':
+            escaped += QStringLiteral("&#13;");
+            break;
         default:
             escaped += c;
         }
     }
     return escaped;
+}
+
+QString profileSsidRefusal(const QString &ssid)
+{
+    for (qsizetype i = 0; i < ssid.size(); ++i) {
+        const QChar c = ssid.at(i);
+        if (c.isHighSurrogate() && i + 1 < ssid.size() && ssid.at(i + 1).isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        // XML 1.0 characters: tab, LF, CR, U+0020 to U+FFFD without the surrogates, and the
+        // astral planes (whole surrogate pairs, taken above).
+        const char16_t unit = c.unicode();
+        const bool xmlCharacter = unit == u'\t' || unit == u'\n' || unit == u'\r' ||
+                                  (unit >= 0x20 && unit <= 0xFFFD && !c.isSurrogate());
+        if (!xmlCharacter) {
+            return QStringLiteral("the SSID holds U+%1, which a WLAN profile cannot carry")
+                .arg(QString::number(unit, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+        }
+    }
+    return QString();
 }
 
 QString openNetworkProfileXml(const QString &ssid)

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QJsonValue>
 #include <QString>
 #include <QStringList>
 
-// Reading the charger's Wi-Fi scan replies.
+// Reading the charger's Wi-Fi scan replies. Every parser reads the reply in one pass per stage
+// (time linear in its length) and treats half of a surrogate pair like any other character.
 namespace provisioning {
 
 // One row of the "wlan_scan -v" table.
@@ -24,16 +24,13 @@ QStringList scanCommands();
 // least one ASCII letter or digit.
 bool isPlausibleSsid(const QString &text);
 
-// Cleans a raw name (list number, trailing commas), tests it and appends it unless present.
-void addCandidate(QStringList &candidates, const QString &rawName);
-
-// Walks a JSON document and hands every SSID-like string to addCandidate.
-void walkJson(const QJsonValue &value, const QString &key, QStringList &candidates);
-
-// The parser cascade over one scan reply: the network names, in order of first appearance.
+// The parser cascade over one scan reply: the network names, in order of first appearance, each
+// once (letter case ignored). Table rows and JSON values give names exactly as written; names cut
+// out of free text lose a leading list number ("1.", "(2)") and trailing commas or semicolons.
 QStringList parseScanReply(const QString &rawScan);
 
-// The strongest row whose SSID equals `ssid` (letter case ignored); false when there is none.
+// The strongest table row whose SSID equals `ssid` (letter case ignored); false when there is
+// none. A row and its SSID end at the line end.
 bool findTargetRow(const QString &scanText, const QString &ssid, WlanScanRow &row);
 
 } // namespace provisioning

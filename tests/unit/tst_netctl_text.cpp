@@ -1,0 +1,163 @@
+#include "netctl/netsh_parse.h"
+#include "netctl/wlan_profile.h"
+#include "test_paths.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+#include <QTest>
+#include <QXmlStreamReader>
+
+namespace {
+
+// A netsh capture, decoded with the local 8-bit code page as the product does.
+QString cap(const char *name)
+{
+    const QString path = QStringLiteral("netsh/show_%1.txt").arg(QLatin1String(name));
+    return QString::fromLocal8Bit(testsupport::readDataFile(path));
+}
+
+// What one parser makes of `output`; "chargers+" starts from an earlier pass's JUICENET-C0DE.
+QString parsed(const QString &parser, const QString &output)
+{
+    if (parser == u"name")
+        return netctl::parseInterfaceName(output);
+    if (parser == u"ssid")
+        return netctl::parseCurrentSsid(output);
+    if (parser == u"address")
+        return netctl::parseFirstDottedQuad(output);
+    if (parser == u"connect")
+        return netctl::connectSucceeded(output) ? "yes" : "no";
+    QStringList found;
+    if (parser == u"chargers+")
+        found << "JUICENET-C0DE";
+    netctl::parseChargerSsids(output, found);
+    return found.join(u'|');
+}
+
+void row(const char *parser, const char *name, const QString &output, const QString &expected)
+{
+    QTest::newRow(name) << QString::fromLatin1(parser) << output << expected;
+}
+
+// The text of each "name" element of the WLANProfile v1 namespace, or the reader's error.
+QStringList namesIn(const QString &xml)
+{
+    QXmlStreamReader reader(xml);
+    QStringList names;
+    while (reader.readNext() != QXmlStreamReader::Invalid && !reader.atEnd()) {
+        if (reader.isStartElement() && reader.name() == u"name" &&
+            reader.namespaceUri() == u"http://www.microsoft.com/networking/WLAN/profile/v1")
+            names << reader.readElementText();
+    }
+    return reader.hasError() ? QStringList{reader.errorString()} : names;
+}
+
+// xmllint's verdict on a document against the shipped WLANProfile schema.
+bool matchesSchema(const QString &xml)
+{
+    QTemporaryFile file;
+    QProcess lint;
+    if (file.open() && file.write(xml.toUtf8()) > 0 && file.flush())
+        lint.start("xmllint",
+                   {"--noout", "--schema", testsupport::dataFilePath("netsh/WLAN_profile_v1.xsd"),
+                    file.fileName()});
+    return lint.waitForFinished(10000) && lint.exitCode() == 0;
+}
+
+} // namespace
+
+class TestNetctlText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // clang-format off
+    void parsers_data()
+    {
+        QTest::addColumn<QString>("parser");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("expected");
+        const QString lone(QChar(0xD800));
+        row("name", "CR LF: no CR, no alignment", cap("interfaces_connected_crlf"), "Wi-Fi");
+        row("name", "the first adapter, blank kept", cap("interfaces_first_name_with_blank_crlf"), "Wi-Fi 2");
+        row("name", "an empty value takes no next line", cap("interfaces_empty_name_value_crlf"), "");
+        row("name", "Interface name is no Name label", cap("networks_two_interfaces_crlf"), "");
+        row("name", "a lone CR ends the value too", "Name : Wi-Fi\rState : up\r\n", "Wi-Fi");
+        row("ssid", "SSID before BSSID: the SSID", cap("interfaces_connected_crlf"), "LUO-PC_Network");
+        row("ssid", "LF, trailing blanks go", cap("interfaces_newer_layout"), "7-Deco-B71C-MLO");
+        row("ssid", "AP BSSID, colocated APs: no SSID", cap("interfaces_two_adapters_crlf"), "alextrex");
+        row("ssid", "an empty value takes no AP BSSID", cap("interfaces_empty_ssid_value"), "");
+        row("ssid", "a value starting BSSID is skipped", " SSID : bssid x\r\n SSID : Home", "Home");
+        row("chargers", "once, first spelling, in order; no MyJuiceNet, no hidden",
+            cap("networks_chargers_two_adapters_crlf"), "JuiceNet-7F2A|juicenet-01B3|JuiceNet-C0DE");
+        row("chargers+", "an earlier pass's entry stays first, blocks its other spelling",
+            cap("networks_chargers_two_adapters_crlf"), "JUICENET-C0DE|JuiceNet-7F2A|juicenet-01B3");
+        row("chargers", "an empty hidden line swallows no next", cap("networks_hidden_crlf"), "JuiceNet-7F2A");
+        row("chargers", "LF: numbered lines are read, not BSSID lines",
+            cap("networks_legacy").replace("Remote_Guest", "JuiceNet-G"), "JuiceNet-G");
+        row("chargers", "half a surrogate pair is a character; tabs align",
+            "SSID 1 : JuiceNet-" + lone + "\r\nSSID\t2\t:\tJuiceNet-B", "JuiceNet-" + lone + "|JuiceNet-B");
+        row("address", "DHCP: the leased address", cap("addresses_dhcp_crlf"), "192.168.50.40");
+        row("address", "LF, static: address before mask", cap("addresses_static"), "10.1.1.2");
+        row("address", "four digits: the quad starts one later", "v1234.5.6.7890", "234.5.6.789");
+        row("connect", "completed successfully counts", "COMPLETED SUCCESSFULLY.\r\n", "yes");
+        row("connect", "unsuccessful does not count", "The attempt was unsuccessful.", "no");
+    }
+    // clang-format on
+
+    void parsers()
+    {
+        QFETCH(QString, parser);
+        QFETCH(QString, output);
+        QTEST(parsed(parser, output), "expected");
+    }
+
+    // clang-format off
+    void profile_data()
+    {
+        QTest::addColumn<QString>("ssid");
+        QTest::addColumn<QString>("refusal");
+        const QString no = "the SSID holds U+%1, which a WLAN profile cannot carry";
+        QTest::newRow("markup that would close the element") << "J</name><x>&\"'" << QString();
+        QTest::newRow("entity-like text stays literal") << "J&amp;&#60;" << QString();
+        QTest::newRow("CR stays CR, alone and before LF") << "A\rB\r\nC" << QString();
+        QTest::newRow("outer blanks and a placeholder stay") << " J %1 " << QString();
+        QTest::newRow("tab, LF, U+FFFD, astral: carried") << QString::fromUtf8("J\tN\n\xEF\xBF\xBD\xF0\x9F\x98\x80") << QString();
+        QTest::newRow("U+0002 is refused") << "JuiceNet\x02" << no.arg("0002");
+        QTest::newRow("U+FFFE is refused") << QString(QChar(0xFFFE)) << no.arg("FFFE");
+        QTest::newRow("a lone low surrogate is refused") << "J" + QString(QChar(0xDC00)) + "N" << no.arg("DC00");
+        QTest::newRow("a final high surrogate is refused") << "J" + QString(QChar(0xD83D)) << no.arg("D83D");
+    }
+    // clang-format on
+
+    void profile()
+    {
+        QFETCH(QString, ssid);
+        QTEST(netctl::profileSsidRefusal(ssid), "refusal");
+        if (netctl::profileSsidRefusal(ssid).isEmpty())
+            QCOMPARE(namesIn(netctl::openNetworkProfileXml(ssid)), QStringList({ssid, ssid}));
+    }
+
+    void profileDocument()
+    {
+        const QString xml = netctl::openNetworkProfileXml("JuiceNet-7F2A");
+        QCOMPARE(xml, QStringLiteral(
+                          "<?xml version=\"1.0\"?><WLANProfile "
+                          "xmlns=\"http://www.microsoft.com/networking/WLAN/profile/v1\"><name>"
+                          "JuiceNet-7F2A</name><SSIDConfig><SSID><name>JuiceNet-7F2A</name></SSID>"
+                          "<nonBroadcast>false</nonBroadcast></SSIDConfig><connectionType>ESS"
+                          "</connectionType><connectionMode>manual</connectionMode><MSM><security>"
+                          "<authEncryption><authentication>open</authentication><encryption>none"
+                          "</encryption><useOneX>false</useOneX></authEncryption></security></MSM>"
+                          "</WLANProfile>"));
+        if (QStandardPaths::findExecutable("xmllint").isEmpty())
+            QSKIP("xmllint is not installed (package libxml2-utils)");
+        QVERIFY(matchesSchema(netctl::openNetworkProfileXml("JuiceNet</name>&\"'\r")));
+        // The check itself sees a value the schema does not allow.
+        QVERIFY(!matchesSchema(QString(xml).replace(">ESS<", ">BSS<")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNetctlText)
+#include "tst_netctl_text.moc"
