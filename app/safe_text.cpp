@@ -4,16 +4,20 @@ namespace app {
 
 QString withoutLoneSurrogates(const QString &text)
 {
+    const char16_t *units = reinterpret_cast<const char16_t *>(text.utf16());
+    const qsizetype size = text.size();
+    qsizetype at = 0;
+    while (at < size && !QChar::isSurrogate(units[at]))
+        ++at;
+    if (at == size)
+        return text; // the common case: no copy
     QString result = text;
-    const qsizetype size = result.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = result.at(i);
-        if (c.isHighSurrogate() && i + 1 < size && result.at(i + 1).isLowSurrogate()) {
-            ++i;
-            continue;
-        }
-        if (c.isSurrogate())
-            result[i] = QChar::ReplacementCharacter;
+    for (; at < size; ++at) {
+        if (QChar::isHighSurrogate(units[at]) && at + 1 < size &&
+            QChar::isLowSurrogate(units[at + 1]))
+            ++at;
+        else if (QChar::isSurrogate(units[at]))
+            result[at] = QChar(QChar::ReplacementCharacter);
     }
     return result;
 }

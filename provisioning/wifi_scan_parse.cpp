@@ -1,5 +1,7 @@
 #include "provisioning/wifi_scan_parse.h"
 
+#include "app/safe_text.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -84,26 +86,6 @@ bool isMacAt(QStringView text, qsizetype at, MacSeparators separators)
 bool isMac(QStringView text, MacSeparators separators)
 {
     return text.size() == 17 && isMacAt(text, 0, separators);
-}
-
-QString withLoneSurrogatesReplaced(const QString &text)
-{
-    const auto *units = text.utf16();
-    const qsizetype size = text.size();
-    qsizetype at = 0;
-    while (at < size && !QChar::isSurrogate(units[at]))
-        ++at;
-    if (at == size)
-        return text;
-    QString result = text;
-    for (; at < size; ++at) {
-        if (QChar::isHighSurrogate(units[at]) && at + 1 < size &&
-            QChar::isLowSurrogate(units[at + 1]))
-            ++at;
-        else if (QChar::isSurrogate(units[at]))
-            result[at] = QChar(QChar::ReplacementCharacter);
-    }
-    return result;
 }
 
 // Where the line that starts at `start` ends: at its LF, or at a CR that no LF follows (a name
@@ -691,7 +673,7 @@ bool isPlausibleSsid(const QString &text)
 
 QStringList parseScanReply(const QString &rawScan)
 {
-    const QString text = withLoneSurrogatesReplaced(rawScan);
+    const QString text = app::withoutLoneSurrogates(rawScan);
     Candidates candidates;
 
     addScanTableCandidates(text, candidates);
@@ -718,7 +700,7 @@ QStringList parseScanReply(const QString &rawScan)
 
 bool findTargetRow(const QString &scanText, const QString &ssid, WlanScanRow &row)
 {
-    const QString text = withLoneSurrogatesReplaced(scanText);
+    const QString text = app::withoutLoneSurrogates(scanText);
     int bestRssi = -999;
     WlanScanRow best;
     forEachLine(text, [&](QStringView line) {
