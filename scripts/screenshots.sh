@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Renders the Connect, Customer Wi-Fi and Cleanup pages of the window, driven against the demo's
+# Renders the Connect, Customer Wi-Fi and Cleanup pages of the window on a 1366x768 screen (the
+# common field laptop), driven against the demo's
 # simulated laptop and chargers, into docs/*.png. Runs each under its own Xvfb display.
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default: build, built when the demo is missing)
 set -euo pipefail
@@ -20,7 +21,7 @@ for page in connect wifi cleanup; do
     out="docs/${page}-page.png"
     rm -f "$out"
     HOME="$home" XDG_RUNTIME_DIR="$home" QT_QPA_PLATFORM=xcb \
-        timeout 120 xvfb-run -a -s "-screen 0 1400x950x24" \
+        timeout 120 xvfb-run -a -s "-screen 0 1366x768x24" \
         "$demo" --no-panel --page "$page" --grab "$out" >/dev/null
     [ -s "$out" ] || { echo "screenshots.sh: $out was not written" >&2; exit 1; }
     echo "$out"
