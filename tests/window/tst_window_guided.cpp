@@ -128,6 +128,27 @@ void WindowGuidedTest::guidedRun_data()
                                 "Restoring laptop Wi-Fi: HomeNet",
                                 "Done. Processed 2 charger(s), success: 0."}
         << QStringList{};
+    QTest::newRow("a run started on a charger network rejoins the laptop's own network")
+        << kLaptop << none << QList<SimFault>{}
+        << QStringList{"click:Find Charger Wi-Fi",
+                       "pick-charger:JuiceNet-1A2B",
+                       "click:Connect to Selected",
+                       "mark",
+                       "ssid:HomeNet",
+                       "option:Get info (SSID/Passkey/UUID)=0",
+                       "option:Configure Wi-Fi credentials=0",
+                       "invoke:onStartGuidedSetup"}
+        << kRefresh + kRefresh
+        << discovery + joinNetsh("JuiceNet-1A2B") + joinNetsh("JuiceNet-3C4D") + kEnd
+        << kStart + QStringList{"Found a charger, connecting... JuiceNet-1A2B",
+                                "Static IP applied (10.10.10.2).",
+                                kWhiteLight,
+                                "Found a charger, connecting... JuiceNet-3C4D",
+                                "Static IP applied (10.10.10.2).",
+                                kWhiteLight,
+                                "Restoring laptop Wi-Fi: HomeNet",
+                                "Done. Processed 2 charger(s), success: 2."}
+        << QStringList{};
     QTest::newRow("no target stops at once")
         << kLaptop << none << QList<SimFault>{} << steps("  ", false, false) << QStringList{}
         << QStringList{} << QStringList{"Pick target Wi-Fi from scan list or enter SSID manually."}
