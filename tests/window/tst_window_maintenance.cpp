@@ -122,8 +122,8 @@ void WindowMaintenanceTest::maintenance_data()
         << QStringList{"invoke:onTriggerUpdate"} << QStringList{"dfuu -i wlan --multi"} << noNetsh
         << QStringList{"Firmware update command sent."}
         << QStringList{"CMD dfuu -i wlan --multi -> ok=1 response=firmware update started"};
-    QTest::newRow("a firmware trigger without an answer says so")
-        << none << none << QList<SimFault>{SimFault::httpStatus("dfuu -i wlan --multi", 502, "")}
+    QTest::newRow("a firmware trigger without an answer ends at its time-out and says so")
+        << none << none << QList<SimFault>{SimFault::hang("dfuu -i wlan --multi")}
         << QStringList{"invoke:onTriggerUpdate"} << QStringList{"dfuu -i wlan --multi"} << noNetsh
         << QStringList{"Firmware update command failed (no answer from charger)."}
         << QStringList{"CMD dfuu -i wlan --multi -> ok=0 response="};
