@@ -34,8 +34,8 @@ signals:
 
 private:
     QNetworkReply *get(const QString &encodedCommand);
-    // Reads the body as it arrives; past the limit the reply is aborted. Returns whether the
-    // body stayed within the limit.
+    // Reads the body as it arrives into `body`; past the limit the reply is aborted, `tooLarge`
+    // is set and replyTooLarge is emitted.
     void collectBody(QNetworkReply *reply, const QString &command, QByteArray &body,
                      bool &tooLarge);
     bool waitForReply(QNetworkReply *reply, const QString &command, QString &response,

@@ -5,7 +5,6 @@
 #include "provisioning/verify_rules.h"
 #include "provisioning/wifi_scan_parse.h"
 
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <QListWidget>
 
