@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTimer>
 
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 {
@@ -25,11 +26,22 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
                       .arg(charger_api::maxReplyBytes));
     });
     openSetupLog();
-    wifiInterfaceName();
     completeSetupMode = false;
     pages->setCurrentIndex(1);
+    // The start-up reads wait on netsh and on the charger; the window is on screen (and live)
+    // while they run.
+    QTimer::singleShot(0, this, &MainWindow::readStartupState);
+}
+
+void MainWindow::readStartupState()
+{
+    const Operation operation(this, QStringLiteral("Start-up"));
+    if (operation.refused())
+        return;
+    wifiInterfaceName();
     refreshDeviceInfo();
-    setStatus(QStringLiteral("Ready."));
+    if (!stopRequested())
+        setStatus(QStringLiteral("Ready."));
 }
 
 MainWindow::~MainWindow()

@@ -76,6 +76,7 @@ private:
 
     // app/
     void buildUi();
+    void readStartupState();
     void finishOperation();
     void setOperationControlsEnabled(bool enabled);
     void showBusy();

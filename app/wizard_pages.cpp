@@ -279,8 +279,10 @@ void MainWindow::buildUi()
     resetLayout->addStretch();
     pages->addWidget(resetCard);
 
-    statusLabel = new QLabel(QStringLiteral("Ready."));
+    // Empty until the start-up reads are done; the row keeps its height meanwhile.
+    statusLabel = new QLabel();
     statusLabel->setObjectName(QStringLiteral("Status"));
+    statusLabel->setMinimumHeight(statusLabel->fontMetrics().lineSpacing());
     busyBar = new QProgressBar();
     busyBar->setRange(0, 0);
     busyBar->setMaximumWidth(160);

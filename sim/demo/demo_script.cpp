@@ -1,6 +1,7 @@
 #include "demo_script.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -43,11 +44,29 @@ PageScript::PageScript(QWidget *window, Page page, QObject *parent)
 {
     poll.setInterval(100);
     connect(&poll, &QTimer::timeout, this, &PageScript::waitForCleanupPreview);
+    startupPoll.setInterval(50);
+    connect(&startupPoll, &QTimer::timeout, this, &PageScript::runWhenStarted);
 }
 
 void PageScript::start()
 {
-    QTimer::singleShot(0, this, &PageScript::run);
+    // Start-up ends with a status; the controls are disabled until then. Allow it 60 s.
+    startupPollsLeft = 1200;
+    startupPoll.start();
+}
+
+void PageScript::runWhenStarted()
+{
+    const QLabel *status = window ? window->findChild<QLabel *>(QStringLiteral("Status")) : nullptr;
+    if (status && !status->text().isEmpty()) {
+        startupPoll.stop();
+        run();
+        return;
+    }
+    if (--startupPollsLeft <= 0 || !window) {
+        startupPoll.stop();
+        fail(QStringLiteral("The window did not finish starting up."));
+    }
 }
 
 bool PageScript::press(const QString &buttonText)

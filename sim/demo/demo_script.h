@@ -32,13 +32,14 @@ class PageScript : public QObject
 public:
     PageScript(QWidget *window, Page page, QObject *parent = nullptr);
 
-    // Runs the steps from the event loop.
+    // Runs the steps from the event loop, once the window's start-up reads are done.
     void start();
 
 signals:
     void finished(bool ok, const QString &message);
 
 private:
+    void runWhenStarted();
     void run();
     bool press(const QString &buttonText);
     bool joinFirstCharger();
@@ -49,6 +50,8 @@ private:
     Page page;
     QTimer poll;
     int pollsLeft = 0;
+    QTimer startupPoll;
+    int startupPollsLeft = 0;
 };
 
 } // namespace demo

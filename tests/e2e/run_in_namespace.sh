@@ -58,8 +58,13 @@ chmod 700 "$XDG_RUNTIME_DIR"
 
 timeout --kill-after=5 90 "$program" &
 program_pid=$!
-# The window appears only after start-up; a program that is gone ends the wait too.
-closed_or_gone() { ! kill -0 "$program_pid" 2>/dev/null || wmctrl -c "Zephyl WiFi Setup" 2>/dev/null; }
+# The window appears before its start-up reads end; it is closed once the log says "Ready.". A
+# program that is gone ends the wait too.
+gone() { ! kill -0 "$program_pid" 2>/dev/null; }
+ready() { grep -qs "STATUS: Ready\." "$HOME"/Documents/Zephyl-Logs/*.log; }
+gone_or_ready() { gone || ready; }
+retry gone_or_ready
+closed_or_gone() { gone || wmctrl -c "Zephyl WiFi Setup" 2>/dev/null; }
 retry closed_or_gone
 status=0
 wait "$program_pid" || status=$?

@@ -87,7 +87,8 @@ QCheckBox *option(const QString &text);
 //   "enabled:<button>", "disabled:<button>", "enter:<button>|password" (Enter pressed there),
 //   "visible:<text>", "hidden:<text>" (a button or option box as the window shows it),
 //   "wait:<status>" (until that status was shown), "cards:<a>|<b>|<c>|<d>" (the four header
-//   cards show these texts), "startup" (first step only: keep what start-up did).
+//   cards show these texts), "startup" (until start-up is done; as the first step,
+//   what start-up did is kept).
 // Charger faults are in place before the window is built.
 void runSteps(MainWindow &window, World &world, const QStringList &steps);
 

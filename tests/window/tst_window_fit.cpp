@@ -26,7 +26,7 @@ void WindowFitTest::everyPageFitsASmallScreen()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY2(available.contains(window.frameGeometry()), "the window spills off the screen");
-    testsupport::runSteps(window, world, {"click:Open Wi-Fi Step"});
+    testsupport::runSteps(window, world, {"startup", "click:Open Wi-Fi Step"});
     auto *scroll = window.findChild<QScrollArea *>();
     const QStringList pages = {"1  Connect Charger", "2  Clear ECache", "2  Wi-Fi Setup"};
     for (const QString &page : pages) {

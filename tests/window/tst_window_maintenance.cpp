@@ -164,7 +164,7 @@ void WindowMaintenanceTest::deletionPostsOneJsonCommandPerFile()
 {
     testsupport::World world;
     MainWindow window;
-    testsupport::runSteps(window, world, kPreviewed);
+    testsupport::runSteps(window, world, QStringList{"startup"} + kPreviewed);
     const QByteArray sent = world.relay.sent();
     QVERIFY(sent.contains("Content-Type: application/json\r\n"));
     const QByteArray body = "{\"command\":\"fde \\\"ECache_0001.bin\\\"\",\"flags\":0}";

@@ -27,7 +27,7 @@ void WindowShellTest::startsWithNothingInReach()
     world.sim.addFault(SimFault::httpStatus("*", 503, ""));
     MainWindow window;
     testsupport::runSteps(window, world,
-                          {"visible:Find Charger Wi-Fi", "cards:\u2014|N/A|N/A|N/A"});
+                          {"startup", "visible:Find Charger Wi-Fi", "cards:\u2014|N/A|N/A|N/A"});
     QCOMPARE(window.findChild<QLabel *>(QStringLiteral("Status"))->text(),
              QStringLiteral("Ready."));
     const QStringList head = world.logText().split(QLatin1Char('\n')).mid(0, 4);
@@ -44,6 +44,8 @@ void WindowShellTest::sameSecondRunsKeepBothLogs()
     {
         MainWindow first;
         MainWindow second;
+        testsupport::runSteps(first, world, {"startup"});
+        testsupport::runSteps(second, world, {"startup"});
     }
     const QDir logs(QDir::homePath() + QStringLiteral("/Documents/Zephyl-Logs"));
     const QStringList files = logs.entryList({QStringLiteral("*.log")}, QDir::Files);
@@ -176,7 +178,7 @@ void WindowShellTest::windowLivesWhileNetshHangs()
     MainWindow window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    world.mark();
+    testsupport::runSteps(window, world, {"startup", "mark"});
     // While the first listing hangs, its journal line is the only one: a tick seen then ran
     // during the wait, not after it.
     int ticksDuringHang = 0;
