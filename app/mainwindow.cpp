@@ -35,10 +35,15 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 
 void MainWindow::readStartupState()
 {
+    // A window closed before its first event loop turn has restored the laptop; it reads nothing.
+    if (laptopRestoredOnClose)
+        return;
     const Operation operation(this, QStringLiteral("Start-up"));
     if (operation.refused())
         return;
     wifiInterfaceName();
+    if (stopRequested())
+        return;
     refreshDeviceInfo();
     if (!stopRequested())
         setStatus(QStringLiteral("Ready."));

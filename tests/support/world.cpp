@@ -327,6 +327,11 @@ void runSteps(MainWindow &window, World &world, const QStringList &steps)
             // The start-up reads run once the event loop turns, and end on "Ready.".
             QTRY_COMPARE_WITH_TIMEOUT(window.findChild<QLabel *>(QStringLiteral("Status"))->text(),
                                       QStringLiteral("Ready."), 120000);
+        } else if (kind == QLatin1String("starting")) {
+        } else if (kind == QLatin1String("logged")) {
+            QTRY_VERIFY2_WITH_TIMEOUT(world.logEntries().contains(arg),
+                                      qPrintable(world.logEntries().join(QLatin1Char('\n'))),
+                                      20000);
         } else if (kind == QLatin1String("later")) {
             // Runs the rest of the step from a timer, while the window waits inside an operation.
             const QString later = arg.section(QLatin1Char(':'), 1);
@@ -407,7 +412,8 @@ void runOperationRow(const QString &scenario, bool followLaptop)
     for (const SimFault &fault : faults)
         world.sim.addFault(fault);
     MainWindow window;
-    if (!steps.startsWith(QStringLiteral("startup"))) {
+    if (!steps.startsWith(QStringLiteral("startup")) &&
+        !steps.startsWith(QStringLiteral("starting"))) {
         runSteps(window, world, {QStringLiteral("startup")});
         world.mark();
     }

@@ -120,6 +120,18 @@ void WindowShellTest::shell_data()
                        "Found 3 Wi-Fi network(s) from charger scan."}
         << QStringList{"\"Firmware update\" refused: \"Scan Available Wi-Fi (from charger)\" is "
                        "still running."};
+    QTest::newRow("closing during start-up stops its reads; the laptop is restored once")
+        << none << QByteArray(R"({"wlan show interfaces":{"hangSeconds":2,"times":1}})")
+        << QList<SimFault>{}
+        << QStringList{"starting", "later:300:close",
+                       "logged:Laptop network restored to DHCP on interface: Wi-Fi"}
+        << QStringList{}
+        << QStringList{"wlan|show|interfaces", "wlan|show|interfaces",
+                       "interface|ip|set|address|name=Wi-Fi|source=dhcp",
+                       "interface|ip|set|dns|name=Wi-Fi|source=dhcp"}
+        << QStringList{}
+        << QStringList{"Start-up stopped: the window was closed.",
+                       "Laptop network restored to DHCP on interface: Wi-Fi"};
     QTest::newRow("closing during an operation stops it; the laptop is restored once")
         << none << none << QList<SimFault>{SimFault::delay("network_verify", 1500).byFirstWord()}
         << QStringList{"click:Find Charger Wi-Fi",
