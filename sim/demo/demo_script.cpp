@@ -43,30 +43,39 @@ PageScript::PageScript(QWidget *window, Page page, QObject *parent)
     : QObject(parent), window(window), page(page)
 {
     poll.setInterval(100);
-    connect(&poll, &QTimer::timeout, this, &PageScript::waitForCleanupPreview);
-    startupPoll.setInterval(50);
-    connect(&startupPoll, &QTimer::timeout, this, &PageScript::runWhenStarted);
+    connect(&poll, &QTimer::timeout, this, [this]() {
+        QWidget *shown = this->window;
+        if (shown && ready(shown)) {
+            poll.stop();
+            // The step may wait again, which replaces `next`.
+            const std::function<void()> step = std::move(next);
+            step();
+        } else if (--pollsLeft <= 0 || !shown) {
+            poll.stop();
+            fail(failure);
+        }
+    });
 }
 
 void PageScript::start()
 {
-    // Start-up ends with a status; the controls are disabled until then. Allow it 60 s.
-    startupPollsLeft = 1200;
-    startupPoll.start();
+    // Start-up ends with a status; the controls are disabled until then.
+    waitUntil(
+        [](QWidget *window) {
+            const auto *status = window->findChild<QLabel *>(QStringLiteral("Status"));
+            return status && !status->text().isEmpty();
+        },
+        60, [this]() { run(); }, QStringLiteral("The window did not finish starting up."));
 }
 
-void PageScript::runWhenStarted()
+void PageScript::waitUntil(std::function<bool(QWidget *)> condition, int seconds,
+                           std::function<void()> then, const QString &failureMessage)
 {
-    const QLabel *status = window ? window->findChild<QLabel *>(QStringLiteral("Status")) : nullptr;
-    if (status && !status->text().isEmpty()) {
-        startupPoll.stop();
-        run();
-        return;
-    }
-    if (--startupPollsLeft <= 0 || !window) {
-        startupPoll.stop();
-        fail(QStringLiteral("The window did not finish starting up."));
-    }
+    ready = std::move(condition);
+    next = std::move(then);
+    failure = failureMessage;
+    pollsLeft = seconds * 10;
+    poll.start();
 }
 
 bool PageScript::press(const QString &buttonText)
@@ -133,25 +142,19 @@ void PageScript::run()
             !press(QStringLiteral("2  Clear ECache")) ||
             !press(QStringLiteral("Preview cleanup files")))
             return;
-        // The listing arrives asynchronously; allow it 15 s.
-        pollsLeft = 150;
-        poll.start();
+        // The listing arrives asynchronously.
+        waitUntil(
+            [](QWidget *window) {
+                const QListWidget *files =
+                    listBeside(window, QStringLiteral("Preview cleanup files"));
+                return files && files->count() > 0;
+            },
+            15,
+            [this]() {
+                emit finished(true, QStringLiteral("Cleanup page with the previewed files."));
+            },
+            QStringLiteral("The cleanup preview listed no file."));
         return;
-    }
-}
-
-void PageScript::waitForCleanupPreview()
-{
-    QListWidget *files =
-        window ? listBeside(window, QStringLiteral("Preview cleanup files")) : nullptr;
-    if (files && files->count() > 0) {
-        poll.stop();
-        emit finished(true, QStringLiteral("Cleanup page with the previewed files."));
-        return;
-    }
-    if (--pollsLeft <= 0) {
-        poll.stop();
-        fail(QStringLiteral("The cleanup preview listed no file."));
     }
 }
 

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
+
 class QListWidget;
 class QPushButton;
 class QWidget;
@@ -39,19 +41,21 @@ signals:
     void finished(bool ok, const QString &message);
 
 private:
-    void runWhenStarted();
+    // Polls `condition` ten times a second for up to `seconds`; then runs `then`, or fails.
+    void waitUntil(std::function<bool(QWidget *)> condition, int seconds,
+                   std::function<void()> then, const QString &failureMessage);
     void run();
     bool press(const QString &buttonText);
     bool joinFirstCharger();
-    void waitForCleanupPreview();
     void fail(const QString &message);
 
     QPointer<QWidget> window;
     Page page;
     QTimer poll;
     int pollsLeft = 0;
-    QTimer startupPoll;
-    int startupPollsLeft = 0;
+    std::function<bool(QWidget *)> ready;
+    std::function<void()> next;
+    QString failure;
 };
 
 } // namespace demo
