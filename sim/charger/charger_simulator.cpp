@@ -98,44 +98,39 @@ QByteArray responseJson(const QJsonValue &response)
         .toJson(QJsonDocument::Compact);
 }
 
+SimFault faultOf(const QString &command, SimFault::Kind kind, int times)
+{
+    SimFault fault;
+    fault.command = command;
+    fault.kind = kind;
+    fault.times = times;
+    return fault;
+}
+
 } // namespace
 
 SimFault SimFault::delay(const QString &command, int delayMs, int times)
 {
-    SimFault fault;
-    fault.command = command;
-    fault.kind = Kind::Answer;
+    SimFault fault = faultOf(command, Kind::Answer, times);
     fault.delayMs = delayMs;
-    fault.times = times;
     return fault;
 }
 
 SimFault SimFault::hang(const QString &command, int times)
 {
-    SimFault fault;
-    fault.command = command;
-    fault.kind = Kind::Hang;
-    fault.times = times;
-    return fault;
+    return faultOf(command, Kind::Hang, times);
 }
 
 SimFault SimFault::drop(const QString &command, int times)
 {
-    SimFault fault;
-    fault.command = command;
-    fault.kind = Kind::Drop;
-    fault.times = times;
-    return fault;
+    return faultOf(command, Kind::Drop, times);
 }
 
 SimFault SimFault::httpStatus(const QString &command, int status, const QByteArray &body, int times)
 {
-    SimFault fault;
-    fault.command = command;
-    fault.kind = Kind::Status;
+    SimFault fault = faultOf(command, Kind::Status, times);
     fault.status = status;
     fault.body = body;
-    fault.times = times;
     return fault;
 }
 
@@ -149,11 +144,8 @@ SimFault SimFault::redirect(const QString &command, int status, const QByteArray
 
 SimFault SimFault::flood(const QString &command, qint64 bytes, int times)
 {
-    SimFault fault;
-    fault.command = command;
-    fault.kind = Kind::Flood;
+    SimFault fault = faultOf(command, Kind::Flood, times);
     fault.floodBytes = bytes;
-    fault.times = times;
     return fault;
 }
 
@@ -170,12 +162,9 @@ SimFault SimFault::replyJson(const QString &command, const QJsonValue &response,
 SimFault SimFault::replyBody(const QString &command, const QByteArray &body,
                              const QByteArray &contentType, int times)
 {
-    SimFault fault;
-    fault.command = command;
-    fault.kind = Kind::Reply;
+    SimFault fault = faultOf(command, Kind::Reply, times);
     fault.body = body;
     fault.contentType = contentType;
-    fault.times = times;
     return fault;
 }
 
