@@ -4,11 +4,49 @@
 
 #include <QProcess>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 namespace netctl {
 
 namespace {
 
-const QString netshProgram = QStringLiteral("netsh");
+// The program runs elevated, and Windows looks for a program named without a path in the
+// program's own folder and the current folder before the system folder: a netsh.exe left in a
+// download folder would run with administrator rights. So on Windows only the system folder's
+// netsh.exe is run; when that folder cannot be told, nothing is.
+QString netshProgram()
+{
+#ifdef Q_OS_WIN
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return QString();
+    return QString::fromWCharArray(folder, int(length)) + QStringLiteral("\\netsh.exe");
+#else
+    return QStringLiteral("netsh");
+#endif
+}
+
+// A console program writes into a pipe in the console's OEM code page (437 or 850, say), not in
+// the ANSI code page that fromLocal8Bit reads; "Café" would come back under another name.
+QString decodeOutput(const QByteArray &bytes)
+{
+#ifdef Q_OS_WIN
+    const UINT codePage = GetOEMCP();
+    const int size =
+        MultiByteToWideChar(codePage, 0, bytes.constData(), int(bytes.size()), nullptr, 0);
+    if (size <= 0)
+        return QString();
+    QString text(size, Qt::Uninitialized);
+    MultiByteToWideChar(codePage, 0, bytes.constData(), int(bytes.size()),
+                        reinterpret_cast<wchar_t *>(text.data()), size);
+    return text;
+#else
+    return QString::fromLocal8Bit(bytes);
+#endif
+}
 
 // Keeps what a stream writes as it arrives, up to the limit; past it the run is ended.
 void keepBounded(QProcess &process, QProcess::ProcessChannel channel, QByteArray &kept,
@@ -28,7 +66,7 @@ void keepBounded(QProcess &process, QProcess::ProcessChannel channel, QByteArray
 void runToEnd(QProcess &process, const QStringList &arguments, int timeoutMs,
               const app::Interruption *stop)
 {
-    process.start(netshProgram, arguments, QIODevice::ReadWrite);
+    process.start(netshProgram(), arguments, QIODevice::ReadWrite);
     // A program that cannot be found fails inside start(), before anything could be waited for.
     if (process.state() == QProcess::NotRunning)
         return;
@@ -75,8 +113,8 @@ NetshRun runNetsh(const QStringList &arguments, int timeoutMs, const app::Interr
         keepBounded(process, QProcess::StandardError, err, overflowed);
     }
     process.disconnect();
-    run.out = QString::fromLocal8Bit(out);
-    run.err = QString::fromLocal8Bit(err);
+    run.out = decodeOutput(out);
+    run.err = decodeOutput(err);
     return run;
 }
 

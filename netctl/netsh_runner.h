@@ -7,8 +7,9 @@ namespace app {
 class Interruption;
 }
 
-// The one place that starts netsh. It is found on PATH and always run with an argument list,
-// never through a shell.
+// The one place that starts netsh, always with an argument list, never through a shell. On
+// Windows it is netsh.exe of the system folder, whose output is decoded in the OEM code page;
+// elsewhere it is "netsh" found on PATH, with output in the local 8-bit encoding.
 namespace netctl {
 
 struct NetshRun
@@ -16,8 +17,8 @@ struct NetshRun
     bool started = false;  // the process could be started
     bool finished = false; // it ended within the time-out
     int exitCode = -1;     // meaningful only when finished
-    QString out;           // standard output, local 8-bit code page
-    QString err;           // standard error, local 8-bit code page
+    QString out;           // standard output, decoded as netsh writes it
+    QString err;           // standard error, decoded as netsh writes it
 
     bool succeeded() const { return started && finished && exitCode == 0; }
 };

@@ -15,14 +15,70 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+
+#include <shellapi.h>
+#endif
+
 using netsh_standin::Reply;
 using netsh_standin::SimulatedLaptop;
 
 namespace {
 
+// netsh writes into a pipe in the console's OEM code page on Windows, which differs from the
+// ANSI one; elsewhere the local 8-bit encoding stands in for it.
+QByteArray encoded(const QString &text)
+{
+#ifdef Q_OS_WIN
+    const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
+    const int size =
+        WideCharToMultiByte(GetOEMCP(), 0, wide, int(text.size()), nullptr, 0, nullptr, nullptr);
+    QByteArray bytes(qMax(size, 0), Qt::Uninitialized);
+    WideCharToMultiByte(GetOEMCP(), 0, wide, int(text.size()), bytes.data(), size, nullptr,
+                        nullptr);
+    return bytes;
+#else
+    return text.toLocal8Bit();
+#endif
+}
+
+// The arguments after the program name. On Windows they are split from the raw command line by
+// the rules netsh itself follows (CommandLineToArgvW), so that a wrongly quoted command line shows.
+QStringList arguments(int argc, char *argv[])
+{
+    QStringList args;
+#ifdef Q_OS_WIN
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    int count = 0;
+    wchar_t **split = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 1; split && i < count; ++i)
+        args << QString::fromWCharArray(split[i]);
+    LocalFree(split);
+#else
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+#endif
+    return args;
+}
+
+// On Windows the journal also keeps which netsh.exe ran and its raw command line.
+void addInvocation(QJsonObject &entry)
+{
+#ifdef Q_OS_WIN
+    wchar_t program[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+    entry.insert(QStringLiteral("program"), QString::fromWCharArray(program, int(length)));
+    entry.insert(QStringLiteral("commandLine"), QString::fromWCharArray(GetCommandLineW()));
+#else
+    Q_UNUSED(entry);
+#endif
+}
+
 void writeTo(FILE *stream, const QString &text)
 {
-    const QByteArray bytes = text.toLocal8Bit();
+    const QByteArray bytes = encoded(text);
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
     std::fflush(stream);
 }
@@ -53,6 +109,7 @@ bool isAddProfile(const QStringList &args)
 void appendJournal(const QString &path, const QStringList &args)
 {
     QJsonObject entry{{QStringLiteral("argv"), QJsonArray::fromStringList(args)}};
+    addInvocation(entry);
     if (isAddProfile(args)) {
         QJsonValue xml = QJsonValue::Null;
         for (const QString &arg : args) {
@@ -123,10 +180,7 @@ QString matchingFault(const QJsonObject &faults, const QString &commandLine)
 
 int main(int argc, char *argv[])
 {
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
-
+    const QStringList args = arguments(argc, argv);
     const QString state = statePath();
     appendJournal(journalPath(state), args);
 

@@ -7,12 +7,16 @@
 # window "Zephyl WiFi Setup" is up it is closed through the window manager, as a user closes it;
 # the script exits with PROGRAM's exit code.
 #
-# usage: run_in_namespace.sh WORK DATA SIM NETSH_DIR PROGRAM
+# usage: run_in_namespace.sh WORK DATA SIM NETSH_DIR PROGRAM [ARGUMENT...]
 #   DATA holds scenario.json (charger simulator) and netsh-state.json (netsh stand-in); both are
 #   copied to WORK, which also receives hosts, charger-journal.jsonl, netsh-journal.jsonl, home/
 #   and the helpers' output.
+#   ZEPHYL_E2E_LOGS names the folder the setup log is awaited in (default: Documents/Zephyl-Logs
+#   of the private HOME); with ZEPHYL_E2E_SCREENSHOT set, the 1366x768 screen is saved there as a
+#   PNG once the program is ready.
 set -euo pipefail
 work="$1" data="$2" sim="$3" netsh_dir="$4" program="$5"
+shift 5
 
 helpers=() program_pid=""
 cleanup() {
@@ -42,7 +46,7 @@ mount --bind "$work/hosts" /etc/hosts
 helpers+=($!)
 retry grep -q "listening on" "$work/sim.log"
 
-Xvfb -displayfd 3 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1366x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 helpers+=($!)
 retry test -s "$work/display"
 export DISPLAY=":$(head -n 1 "$work/display")"
@@ -56,14 +60,19 @@ export ZEPHYL_NETSH_STATE="$work/netsh-state.json" ZEPHYL_NETSH_JOURNAL="$work/n
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 
-timeout --kill-after=5 90 "$program" &
+timeout --kill-after=5 90 "$program" "$@" &
 program_pid=$!
 # The window appears before its start-up reads end; it is closed once the log says "Ready.". A
 # program that is gone ends the wait too.
 gone() { ! kill -0 "$program_pid" 2>/dev/null; }
-ready() { grep -qs "STATUS: Ready\." "$HOME"/Documents/Zephyl-Logs/*.log; }
+logs="${ZEPHYL_E2E_LOGS:-$HOME/Documents/Zephyl-Logs}"
+ready() { grep -qs "STATUS: Ready\." "$logs"/*.log; }
 gone_or_ready() { gone || ready; }
 retry gone_or_ready
+if [ -n "${ZEPHYL_E2E_SCREENSHOT:-}" ]; then
+    sleep 1 # the last paint after "Ready."
+    import -window root "$ZEPHYL_E2E_SCREENSHOT"
+fi
 closed_or_gone() { gone || wmctrl -c "Zephyl WiFi Setup" 2>/dev/null; }
 retry closed_or_gone
 status=0

@@ -1,10 +1,12 @@
-// End to end: the unmodified zephyl-wifi-setup in private network and mount namespaces, where
-// "setup.zephyl" resolves to the charger simulator on 127.0.0.1:80 and "netsh" is the stand-in
-// (run_in_namespace.sh). No proxy is set, so every request reached the simulator through the
-// program's own fixed URL. The laptop's adapter "Wi-Fi 2" is joined to the charger's setup network
-// with the static address; the window is closed through a window manager, as a user closes it.
+// End to end: the unmodified zephyl-wifi-setup, built for Linux and for Windows, in private
+// network and mount namespaces, where "setup.zephyl" resolves to the charger simulator on
+// 127.0.0.1:80 and netsh is the stand-in (run_in_namespace.sh). No proxy is set, so every request
+// reached the simulator through the program's own fixed URL. The laptop's adapter is joined to
+// the charger's setup network with the static address; start-up reads the charger and the window
+// is closed through a window manager, as a user closes it.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <pwd.h>
 #include <unistd.h>
 
 namespace {
@@ -31,9 +34,10 @@ QList<QJsonObject> journal(const QString &path)
     return entries;
 }
 
-QStringList logLines(const QString &home)
+// The one setup log in `folder`, line by line.
+QStringList logLines(const QString &folder)
 {
-    const QDir logs(home + QStringLiteral("/Documents/Zephyl-Logs"));
+    const QDir logs(folder);
     const QStringList files = logs.entryList({QStringLiteral("*.log")}, QDir::Files);
     QFile log(logs.filePath(files.value(0)));
     if (files.size() != 1 || !log.open(QIODevice::ReadOnly | QIODevice::Text))
@@ -55,49 +59,34 @@ QString namespacesUnavailable()
     return {};
 }
 
-} // namespace
-
-class E2eProduct : public QObject
+// Runs `program` through run_in_namespace.sh with the run data in `data` and the netsh stand-in
+// of `netshDir`; false with the script's output in `output` when the run did not end well.
+bool runInNamespace(const QString &work, const QString &data, const QString &netshDir,
+                    const QStringList &program, QString &output)
 {
-    Q_OBJECT
-
-private slots:
-    void startsOnTheJoinedChargerAndRestoresTheLaptopWhenClosed();
-};
-
-void E2eProduct::startsOnTheJoinedChargerAndRestoresTheLaptopWhenClosed()
-{
-    const QString unavailable = namespacesUnavailable();
-    if (!unavailable.isEmpty())
-        QSKIP(qPrintable(unavailable + QStringLiteral("; the end-to-end test is skipped.")));
-    for (const char *tool : {"Xvfb", "matchbox-window-manager", "wmctrl"}) {
-        QVERIFY2(!QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty(),
-                 qPrintable(QStringLiteral("%1 is missing; scripts/install-deps.sh installs it")
-                                .arg(QString::fromLatin1(tool))));
-    }
-
-    QTemporaryDir work;
-    QVERIFY(work.isValid());
     QProcess run;
     run.setProcessChannelMode(QProcess::MergedChannels);
     run.start(QStringLiteral("unshare"),
-              {QStringLiteral("--mount"), QStringLiteral("--net"), QStringLiteral("--propagation"),
-               QStringLiteral("private"), QStringLiteral("bash"), QStringLiteral(ZEPHYL_E2E_SCRIPT),
-               work.path(), QStringLiteral(ZEPHYL_E2E_DATA), QStringLiteral(ZEPHYL_CHARGER_SIM),
-               QStringLiteral(ZEPHYL_NETSH_DIR), QStringLiteral(ZEPHYL_PRODUCT)});
+              QStringList{QStringLiteral("--mount"), QStringLiteral("--net"),
+                          QStringLiteral("--propagation"), QStringLiteral("private"),
+                          QStringLiteral("bash"), QStringLiteral(ZEPHYL_E2E_SCRIPT), work, data,
+                          QStringLiteral(ZEPHYL_CHARGER_SIM), netshDir} +
+                  program);
     // The script gives the program 90 s at most; this bound only catches a stuck script.
     const bool finished = run.waitForFinished(150000);
     if (!finished)
         run.kill();
-    const QString output = QString::fromLocal8Bit(run.readAll());
-    QVERIFY2(finished && run.exitStatus() == QProcess::NormalExit, qPrintable(output));
-    QVERIFY2(run.exitCode() == 0,
-             qPrintable(QStringLiteral("exit code %1\n%2").arg(run.exitCode()).arg(output)));
+    output = QString::fromLocal8Bit(run.readAll()) +
+             QStringLiteral("\nexit code %1").arg(run.exitCode());
+    return finished && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0;
+}
 
-    // Start-up: the header cards' SSID, passkey and UUID up to the first "ead" value, then the
-    // identity block's UUID, serial and MAC, each at its first key.
+// Start-up: the header cards' SSID, passkey and UUID up to the first "ead" value, then the
+// identity block's UUID, serial and MAC, each at its first key.
+void checkStartUpRequests(const QString &work)
+{
     QStringList requests;
-    for (const QJsonObject &entry : journal(work.filePath(QStringLiteral("charger-journal.jsonl"))))
+    for (const QJsonObject &entry : journal(work + QStringLiteral("/charger-journal.jsonl")))
         requests << entry.value(QStringLiteral("method")).toString() + QLatin1Char(' ') +
                         entry.value(QStringLiteral("path")).toString() + QStringLiteral(" Host: ") +
                         entry.value(QStringLiteral("host")).toString();
@@ -110,21 +99,31 @@ void E2eProduct::startsOnTheJoinedChargerAndRestoresTheLaptopWhenClosed()
         QStringLiteral("GET /command/get%20system.serial Host: setup.zephyl"),
         QStringLiteral("GET /command/get%20wlan.mac Host: setup.zephyl")};
     QCOMPARE(requests, expectedRequests);
+}
 
-    // Each argument list as a JSON array, so a name split at its blank shows as two elements.
+// Start-up reads the adapter and its addressing; the close restores it. Each argument list as a
+// JSON array, so a name split at its blank shows as two elements.
+void checkNetshCommands(const QList<QJsonObject> &entries, const QString &adapter)
+{
     QStringList netsh;
-    for (const QJsonObject &entry : journal(work.filePath(QStringLiteral("netsh-journal.jsonl"))))
+    for (const QJsonObject &entry : entries)
         netsh << QString::fromUtf8(QJsonDocument(entry.value(QStringLiteral("argv")).toArray())
                                        .toJson(QJsonDocument::Compact));
     const QStringList expectedNetsh{
         QStringLiteral(R"(["wlan","show","interfaces"])"),
-        QStringLiteral(R"(["interface","ip","show","addresses","Wi-Fi 2"])"),
-        QStringLiteral(R"(["interface","ip","set","address","name=Wi-Fi 2","source=dhcp"])"),
-        QStringLiteral(R"(["interface","ip","set","dns","name=Wi-Fi 2","source=dhcp"])")};
+        QStringLiteral(R"(["interface","ip","show","addresses","%1"])").arg(adapter),
+        QStringLiteral(R"(["interface","ip","set","address","name=%1","source=dhcp"])")
+            .arg(adapter),
+        QStringLiteral(R"(["interface","ip","set","dns","name=%1","source=dhcp"])").arg(adapter)};
     QCOMPARE(netsh, expectedNetsh);
+}
 
-    const QStringList lines = logLines(work.filePath(QStringLiteral("home")));
-    QVERIFY2(lines.size() > 4, qPrintable(output));
+// The log's header, and every entry but the charger exchanges, which the window tests check line
+// by line.
+void checkLog(const QString &folder, const QString &adapter)
+{
+    const QStringList lines = logLines(folder);
+    QVERIFY2(lines.size() > 4, qPrintable(folder));
     QCOMPARE(lines.at(0), QStringLiteral("Zephyl WiFi Setup Log"));
     QVERIFY2(QRegularExpression(QStringLiteral(R"(^Started: \d{4}-\d\d-\d\dT\d\d:\d\d:\d\d$)"))
                  .match(lines.at(1))
@@ -132,7 +131,6 @@ void E2eProduct::startsOnTheJoinedChargerAndRestoresTheLaptopWhenClosed()
              qPrintable(lines.at(1)));
     QCOMPARE(lines.at(2), QStringLiteral("Password fields are redacted."));
     QCOMPARE(lines.at(3), QString());
-    // Every entry but the charger exchanges, which the window tests check line by line.
     static const QRegularExpression stamp(
         QStringLiteral(R"(^\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\] )"));
     QStringList entries;
@@ -148,8 +146,89 @@ void E2eProduct::startsOnTheJoinedChargerAndRestoresTheLaptopWhenClosed()
         QStringLiteral("Device UUID: ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10"),
         QStringLiteral("========================"),
         QStringLiteral("STATUS: Ready."),
-        QStringLiteral("Laptop network restored to DHCP on interface: Wi-Fi 2")};
+        QStringLiteral("Laptop network restored to DHCP on interface: ") + adapter};
     QCOMPARE(entries, expectedEntries);
+}
+
+} // namespace
+
+class E2eProduct : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void startsOnTheJoinedChargerAndRestoresTheLaptopWhenClosed();
+    void windowsBuildUnderWineRunsTheSystemNetshWithExactArguments();
+};
+
+void E2eProduct::init()
+{
+    const QString unavailable = namespacesUnavailable();
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable + QStringLiteral("; the end-to-end test is skipped.")));
+    for (const char *tool : {"Xvfb", "matchbox-window-manager", "wmctrl"}) {
+        QVERIFY2(!QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty(),
+                 qPrintable(QStringLiteral("%1 is missing; scripts/install-deps.sh installs it")
+                                .arg(QString::fromLatin1(tool))));
+    }
+}
+
+// The laptop's adapter "Wi-Fi 2" is joined to the charger's setup network with the static
+// address; the window is closed through a window manager, as a user closes it.
+void E2eProduct::startsOnTheJoinedChargerAndRestoresTheLaptopWhenClosed()
+{
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    QString output;
+    QVERIFY2(runInNamespace(work.path(), QStringLiteral(ZEPHYL_E2E_DATA "/e2e"),
+                            QStringLiteral(ZEPHYL_NETSH_DIR), {QStringLiteral(ZEPHYL_PRODUCT)},
+                            output),
+             qPrintable(output));
+    checkStartUpRequests(work.path());
+    checkNetshCommands(journal(work.filePath(QStringLiteral("netsh-journal.jsonl"))),
+                       QStringLiteral("Wi-Fi 2"));
+    checkLog(work.filePath(QStringLiteral("home/Documents/Zephyl-Logs")),
+             QStringLiteral("Wi-Fi 2"));
+}
+
+// The zip's program under Wine, in a prefix whose system32\netsh.exe is the stand-in built for
+// Windows, with decoy netsh.exe files beside the program and in the current folder. The adapter
+// "WLAN Café 2" is written in the OEM code page (437), which differs from the ANSI one (1252).
+// Each stand-in splits its raw command line with CommandLineToArgvW, as netsh does.
+void E2eProduct::windowsBuildUnderWineRunsTheSystemNetshWithExactArguments()
+{
+    for (const char *file : {ZEPHYL_WINE, ZEPHYL_WINDOWS_ZIP, ZEPHYL_WINDOWS_NETSH_DIR}) {
+        QVERIFY2(QFileInfo::exists(QString::fromUtf8(file)),
+                 qPrintable(QStringLiteral("%1 is missing; scripts/build-windows.sh builds the "
+                                           "Windows program and installs wine64")
+                                .arg(QString::fromUtf8(file))));
+    }
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    // run_under_wine.sh gives Wine the account's name as its user.
+    const QString user = QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name);
+    const QString logs =
+        work.filePath(QStringLiteral("prefix/drive_c/users/%1/Documents/Zephyl-Logs")).arg(user);
+    qputenv("ZEPHYL_E2E_LOGS", logs.toUtf8());
+    QString output;
+    QVERIFY2(runInNamespace(work.path(), QStringLiteral(ZEPHYL_E2E_DATA "/windows"),
+                            QStringLiteral(ZEPHYL_WINDOWS_NETSH_DIR),
+                            {QStringLiteral(ZEPHYL_WINE_SCRIPT), work.path(),
+                             QStringLiteral(ZEPHYL_WINDOWS_ZIP),
+                             QStringLiteral(ZEPHYL_WINDOWS_NETSH_DIR), QStringLiteral("-platform"),
+                             QStringLiteral("windows")},
+                            output),
+             qPrintable(output));
+    checkStartUpRequests(work.path());
+    const QList<QJsonObject> entries =
+        journal(work.filePath(QStringLiteral("netsh-journal.jsonl")));
+    checkNetshCommands(entries, QStringLiteral("WLAN Café 2"));
+    for (const QJsonObject &entry : entries) {
+        QCOMPARE(entry.value(QStringLiteral("program")).toString().toLower(),
+                 QStringLiteral("c:\\windows\\system32\\netsh.exe"));
+    }
+    checkLog(logs, QStringLiteral("WLAN Café 2"));
 }
 
 QTEST_GUILESS_MAIN(E2eProduct)
