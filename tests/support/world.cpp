@@ -300,6 +300,9 @@ void runSteps(MainWindow &window, World &world, const QStringList &steps)
             QVERIFY(QMetaObject::invokeMethod(&window, arg.toLatin1(), Qt::DirectConnection));
         } else if (kind == QLatin1String("ssid")) {
             ssidEdit(&window)->setText(arg);
+        } else if (kind == QLatin1String("echo")) {
+            QCOMPARE(passwordEdit(&window)->echoMode() == QLineEdit::Normal,
+                     arg == QLatin1String("shown"));
         } else if (kind == QLatin1String("shows-ssid")) {
             QCOMPARE(ssidEdit(&window)->text(), arg);
         } else if (kind == QLatin1String("password")) {

@@ -101,10 +101,16 @@ void WindowShellTest::shell_data()
                        "Connect.",
                        "Pick target Wi-Fi from scan list or enter SSID manually."}
         << QStringList{};
-    QTest::newRow("picking a scanned network fills the SSID field")
+    QTest::newRow("picking a scanned network fills the SSID field; Show password shows it")
         << none << none << QList<SimFault>{}
-        << QStringList{"click:Scan Available Wi-Fi (from charger)", "pick-wifi:CafeOpen",
-                       "shows-ssid:CafeOpen"}
+        << QStringList{"click:Scan Available Wi-Fi (from charger)",
+                       "pick-wifi:CafeOpen",
+                       "shows-ssid:CafeOpen",
+                       "echo:hidden",
+                       "option:Show password=1",
+                       "echo:shown",
+                       "option:Show password=0",
+                       "echo:hidden"}
         << QStringList{"wlan_scan -v"} << noNetsh
         << QStringList{"Scanning Wi-Fi from charger...",
                        "Found 3 Wi-Fi network(s) from charger scan.",
