@@ -104,6 +104,8 @@ private:
     QString currentWifiSsid();
     bool connectToWifi(const QString &ssid);
     void restoreLaptopNetwork();
+    // Address and DNS of the known Wi-Fi interface back to DHCP.
+    void returnLaptopToDhcp();
     void requestOriginalNetworkRejoin();
 
     // maintenance/

@@ -78,9 +78,13 @@ void MainWindow::onStartGuidedSetup()
         ++successes;
     }
 
-    if (!originalSsid.isEmpty()) {
+    // The static address of the last charger network is no use on the laptop's own network, nor
+    // on none at all.
+    if (!originalSsid.isEmpty())
         setStatus(QStringLiteral("Restoring laptop Wi-Fi: ") + originalSsid);
-        if (!wifiInterface.isEmpty())
+    if (!wifiInterface.isEmpty()) {
+        returnLaptopToDhcp();
+        if (!originalSsid.isEmpty())
             requestOriginalNetworkRejoin();
     }
     setStatus(QStringLiteral("Done. Processed %1 charger(s), success: %2.")

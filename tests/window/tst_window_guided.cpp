@@ -52,8 +52,11 @@ QStringList steps(const QString &ssid, bool cleanup, bool firmware)
 const QStringList kStart = {
     "Reboot the charger and wait until it flashes blue. Looking for charger Wi-Fi...",
     "Found 2 charger network(s)."};
-const QStringList kEnd = {"wlan|disconnect|interface=Wi-Fi",
-                          "wlan|connect|name=HomeNet|interface=Wi-Fi"};
+// Back to DHCP first, then the rejoin.
+const QStringList kDhcp = {"interface|ip|set|address|name=Wi-Fi|source=dhcp",
+                           "interface|ip|set|dns|name=Wi-Fi|source=dhcp"};
+const QStringList kEnd = kDhcp + QStringList{"wlan|disconnect|interface=Wi-Fi",
+                                             "wlan|connect|name=HomeNet|interface=Wi-Fi"};
 
 QStringList verified(const QString &charger)
 {
@@ -109,14 +112,15 @@ void WindowGuidedTest::guidedRun_data()
                            "Restoring laptop Wi-Fi: HomeNet",
                            "Done. Processed 2 charger(s), success: 2."}
         << QStringList{"=== Charger Identity ===", "Serial: ZP2-0001234"};
-    QTest::newRow("a charger that cannot be joined or verified is skipped; the next goes on")
-        << kLaptop
+    QTest::newRow("a charger that cannot be joined or verified is skipped; the next goes on; a "
+                  "laptop on no network returns to DHCP only")
+        << QByteArray(kLaptop).replace(R"(,"connectedSsid":"HomeNet")", "")
         << QByteArray(
                R"({"wlan connect name=JuiceNet-1A2B":{"stdout":"There is no profile.\r\n"}})")
         << QList<SimFault>{SimFault::replyText("network_verify", "rejected").byFirstWord()}
         << steps("HomeNet", false, true) << kRefresh + identity + kRefresh + verify("34", "44")
         << discovery + joinNetsh("JuiceNet-1A2B").mid(0, 4) + joinNetsh("JuiceNet-3C4D") +
-               QStringList{"interface|ip|show|addresses|Wi-Fi"} + kEnd
+               QStringList{"interface|ip|show|addresses|Wi-Fi"} + kDhcp
         << kStart + QStringList{"Found a charger, connecting... JuiceNet-1A2B",
                                 "Could not connect to JuiceNet-1A2B. Skipping.",
                                 "Found a charger, connecting... JuiceNet-3C4D",
@@ -125,7 +129,6 @@ void WindowGuidedTest::guidedRun_data()
                                 "Running network verify before applying Wi-Fi credentials...",
                                 "Network verify failed: bad credentials. Check the Wi-Fi password.",
                                 "Network verify failed for JuiceNet-3C4D. Skipping Wi-Fi config.",
-                                "Restoring laptop Wi-Fi: HomeNet",
                                 "Done. Processed 2 charger(s), success: 0."}
         << QStringList{};
     QTest::newRow("a run started on a charger network rejoins the laptop's own network")
