@@ -27,7 +27,7 @@ void MainWindow::factoryResetCharger()
                       QStringLiteral("). Charger will reboot."));
             recordResult(selectedChargerSsid, QString(),
                          {app::Outcome::FactoryResetSent,
-                          QStringLiteral("the charger took \"%1\"").arg(usedCommand)});
+                          QStringLiteral("command accepted: ") + usedCommand});
             return;
         }
     }

@@ -17,9 +17,8 @@ bool MainWindow::triggerFirmwareUpdate()
                   .arg(charger_api::boolDigit(ok), redactSecrets(reply.trimmed())));
     chargerResult = ok ? app::ChargerResult{app::Outcome::FirmwareUpdateRequested,
                                             QStringLiteral("the charger answered")}
-                       : app::ChargerResult{
-                             app::Outcome::FirmwareUpdateNotAnswered,
-                             QStringLiteral("no answer within %1 s").arg(firmwareTimeoutMs / 1000)};
+                       : app::ChargerResult{app::Outcome::FirmwareUpdateNotAnswered,
+                                            QStringLiteral("no answer from the charger")};
     return ok;
 }
 

@@ -139,7 +139,7 @@ bool MainWindow::rebootAfterWifiSave()
             setStatus(QStringLiteral("Wi-Fi saved. Reboot command sent (") + usedCommand +
                       QStringLiteral(")."));
             chargerResult = {app::Outcome::ConfiguredAndRebooted,
-                             QStringLiteral("the charger took \"%1\"").arg(usedCommand)};
+                             QStringLiteral("reboot word accepted: ") + usedCommand};
             return true;
         }
     }

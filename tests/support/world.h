@@ -58,6 +58,9 @@ public:
     QStringList statuses() const;
     QStringList logEntries() const;
     QString logText() const;
+    // The result record beside the logs, as bytes; empty when there is none.
+    QString recordPath() const;
+    QByteArray recordBytes() const;
     void mark();
     // Files left in the temporary folder the window was given.
     QStringList temporaryFiles() const;
@@ -89,7 +92,10 @@ QCheckBox *option(const QString &text);
 //   option box as the window shows it), "wait:<status>" (until that status was shown),
 //   "logged:<entry>" (until the log holds it), "cards:<a>|<b>|<c>|<d>" (the four header cards show
 //   these texts), "startup" (until start-up is done; as the first step, what start-up did is kept),
-//   "starting" (first step only: act while start-up runs).
+//   "starting" (first step only: act while start-up runs), "records:<row>\n<row>..." (the result
+//   record's rows so far, each without its time cell), "logged-end:<text>" (a log entry ends so),
+//   "record:blocked|free" (the record file cannot be written, or can again),
+//   "table:<cell>|<cell>|<cell>\n..." (the guided run's table).
 // Charger faults are in place before the window is built.
 void runSteps(MainWindow &window, World &world, const QStringList &steps);
 
