@@ -390,6 +390,10 @@ void MainWindow::buildUi()
         passwordEdit->setFocus(Qt::OtherFocusReason);
         passwordEdit->selectAll();
         setStatus(QStringLiteral("Selected Wi-Fi: ") + ssid + QStringLiteral(" (enter password)."));
+        // Signal and security, when the charger's scan gave them (onScanTargetWifi).
+        const QString details = item->data(Qt::UserRole).toString();
+        if (!details.isEmpty())
+            setStatus(details);
     });
     connect(scanButton, &QPushButton::clicked, this, &MainWindow::onScanTargetWifi);
     connect(showPassword, &QCheckBox::toggled, this, [this](bool checked) {

@@ -344,6 +344,13 @@ void runSteps(MainWindow &window, World &world, const QStringList &steps)
             passwordEdit(&window)->setText(arg);
         } else if (kind == QLatin1String("pick-charger")) {
             pick(listBeside(&window, QStringLiteral("Find Charger Wi-Fi")), arg);
+        } else if (kind == QLatin1String("tip")) {
+            const QList<QListWidgetItem *> items =
+                listBeside(&window, QStringLiteral("Scan Available Wi-Fi (from charger)"))
+                    ->findItems(arg.section(QLatin1Char('='), 0, 0), Qt::MatchExactly);
+            QCOMPARE(items.size(), 1);
+            QVERIFY(!items.first()->icon().isNull());
+            QCOMPARE(items.first()->toolTip(), arg.section(QLatin1Char('='), 1));
         } else if (kind == QLatin1String("pick-wifi")) {
             pick(listBeside(&window, QStringLiteral("Scan Available Wi-Fi (from charger)")), arg);
         } else if (kind == QLatin1String("answer")) {

@@ -101,9 +101,16 @@ void WindowShellTest::shell_data()
                        "Connect.",
                        "Pick target Wi-Fi from scan list or enter SSID manually."}
         << QStringList{};
-    QTest::newRow("picking a scanned network fills the SSID field; Show password shows it")
+    const QString wpa3 = QStringLiteral(
+        "NeighbourWPA3: signal -80 dBm (weak), security WPA3-SAE. The charger may lose a network "
+        "this weak. The password check cannot test WPA3-SAE security, so setting this network "
+        "stops before anything is written.");
+    QTest::newRow("scanned networks are marked; picking one fills the SSID field and tells its "
+                  "signal and security; Show password shows it")
         << none << none << QList<SimFault>{}
         << QStringList{"click:Scan Available Wi-Fi (from charger)",
+                       "tip:NeighbourWPA3=" + wpa3,
+                       "pick-wifi:NeighbourWPA3",
                        "pick-wifi:CafeOpen",
                        "shows-ssid:CafeOpen",
                        "echo:hidden",
@@ -114,7 +121,10 @@ void WindowShellTest::shell_data()
         << QStringList{"wlan_scan -v"} << noNetsh
         << QStringList{"Scanning Wi-Fi from charger...",
                        "Found 3 Wi-Fi network(s) from charger scan.",
-                       "Selected Wi-Fi: CafeOpen (enter password)."}
+                       "Selected Wi-Fi: NeighbourWPA3 (enter password).",
+                       wpa3,
+                       "Selected Wi-Fi: CafeOpen (enter password).",
+                       "CafeOpen: signal -71 dBm (fair), security OPEN."}
         << QStringList{};
     QTest::newRow("one operation at a time: the controls wait, a second start is refused")
         << none << none << QList<SimFault>{SimFault::delay("wlan_scan -v", 1500)}
