@@ -291,7 +291,6 @@ void MainWindow::buildUi()
     resultTable->verticalHeader()->hide();
     resultTable->horizontalHeader()->setStretchLastSection(true);
     resultTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    resultTable->setMaximumHeight(180);
     resultLayout->addWidget(resultTable);
     resultPanel->hide();
     root->addWidget(resultPanel, 0);

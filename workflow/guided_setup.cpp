@@ -2,9 +2,16 @@
 #include "netctl/netsh_parse.h"
 
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTableWidget>
+
+namespace {
+
+constexpr int maxResultTableHeight = 180;
+
+} // namespace
 
 void MainWindow::onStartGuidedSetup()
 {
@@ -123,5 +130,12 @@ void MainWindow::showGuidedResults(const QList<QStringList> &rows)
         }
     }
     resultTable->resizeColumnsToContents();
+    resultTable->resizeRowsToContents();
+    // As tall as its rows, up to a few; more scroll, so the pages keep their room.
+    int height =
+        resultTable->horizontalHeader()->sizeHint().height() + 2 * resultTable->frameWidth();
+    for (int row = 0; row < resultTable->rowCount(); ++row)
+        height += resultTable->rowHeight(row);
+    resultTable->setFixedHeight(qMin(height, maxResultTableHeight));
     resultPanel->show();
 }
