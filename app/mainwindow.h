@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/result_record.h"
+
 #include <QFile>
 #include <QMainWindow>
 #include <QString>
@@ -15,6 +17,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QStackedWidget;
+class QTableWidget;
 
 namespace app {
 class Interruption;
@@ -82,12 +85,20 @@ private:
     void showBusy();
     // The window was closed during the operation: it stops at its next step.
     bool stopRequested() const;
+    QString logFolder() const;
     void openSetupLog();
     void appendLog(const QString &text);
     void setStatus(const QString &text);
     QString redactSecrets(QString text) const;
     // Masked by value in every later log line: the passwords a run uses and the keys it derives.
     void rememberSecret(const QString &secret);
+    // Adds the charger's row to the result record, as the running operation and with the identity
+    // read on the current setup network; a run stopped by a close is recorded as such. Returns
+    // the result as recorded.
+    app::ChargerResult recordResult(const QString &setupNetwork, const QString &customerNetwork,
+                                    app::ChargerResult result);
+    // Appends the rows not yet written, in order; false (with the reason) when the file refused.
+    bool writePendingResults(QString &error);
 
     // charger_api/
     bool runCommand(const QString &command, QString &usedCommand);
@@ -104,6 +115,8 @@ private:
     QString currentWifiSsid();
     bool connectToWifi(const QString &ssid);
     void restoreLaptopNetwork();
+    // Address and DNS of the known Wi-Fi interface back to DHCP.
+    void returnLaptopToDhcp();
     void requestOriginalNetworkRejoin();
 
     // maintenance/
@@ -130,6 +143,9 @@ private:
     provisioning::VerifyOutcome exchangeVerifyCommand(const QString &command,
                                                       provisioning::VerifyStage stage, int attempt);
     QString chosenCustomerSsid() const;
+
+    // workflow/
+    void showGuidedResults(const QList<QStringList> &rows);
 
     ApiClient *api = nullptr;
     QStackedWidget *pages = nullptr;
@@ -167,4 +183,15 @@ private:
     QProgressBar *busyBar = nullptr;
     QTimer *busyDelay = nullptr;
     bool busyCursorShown = false;
+    // What the last provisioning or maintenance step found out about the charger.
+    app::ChargerResult chargerResult;
+    // Read from the charger on the current setup network (empty when not read); cleared when the
+    // laptop joins another one.
+    QString chargerSerial;
+    QString chargerMac;
+    QString chargerUuid;
+    QString chargerPasskey;
+    QList<QByteArray> pendingResultLines;
+    QWidget *resultPanel = nullptr;
+    QTableWidget *resultTable = nullptr;
 };

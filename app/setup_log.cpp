@@ -27,15 +27,21 @@ bool openFreshLogFile(QFile &file, const QDir &folder, const QDateTime &startedA
 
 } // namespace
 
-void MainWindow::openSetupLog()
+// The setup logs and the result record live here.
+QString MainWindow::logFolder() const
 {
     QString base = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (base.isEmpty())
         base = QCoreApplication::applicationDirPath();
-    QDir(base).mkpath(QStringLiteral("Zephyl-Logs"));
+    return QDir(base).filePath(QStringLiteral("Zephyl-Logs"));
+}
+
+void MainWindow::openSetupLog()
+{
+    const QDir folder(logFolder());
+    QDir().mkpath(folder.path());
 
     const QDateTime startedAt = QDateTime::currentDateTime();
-    const QDir folder(QDir(base).filePath(QStringLiteral("Zephyl-Logs")));
     const bool opened = openFreshLogFile(logFile, folder, startedAt);
     logFilePath = logFile.fileName();
     if (!opened)

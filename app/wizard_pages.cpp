@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QStackedWidget>
+#include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -279,6 +281,20 @@ void MainWindow::buildUi()
     resetLayout->addStretch();
     pages->addWidget(resetCard);
 
+    // What each charger of the last guided run got; shown once a guided run has ended.
+    resultPanel = makeCard();
+    auto *resultLayout = new QVBoxLayout(resultPanel);
+    resultLayout->addWidget(new QLabel(QStringLiteral("Guided run results")));
+    resultTable = new QTableWidget(0, 3);
+    resultTable->setHorizontalHeaderLabels(
+        {QStringLiteral("Charger"), QStringLiteral("Outcome"), QStringLiteral("Reason")});
+    resultTable->verticalHeader()->hide();
+    resultTable->horizontalHeader()->setStretchLastSection(true);
+    resultTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    resultLayout->addWidget(resultTable);
+    resultPanel->hide();
+    root->addWidget(resultPanel, 0);
+
     // Empty until the start-up reads are done; the row keeps its height meanwhile.
     statusLabel = new QLabel();
     statusLabel->setObjectName(QStringLiteral("Status"));
@@ -373,6 +389,10 @@ void MainWindow::buildUi()
         passwordEdit->setFocus(Qt::OtherFocusReason);
         passwordEdit->selectAll();
         setStatus(QStringLiteral("Selected Wi-Fi: ") + ssid + QStringLiteral(" (enter password)."));
+        // Signal and security, when the charger's scan gave them (onScanTargetWifi).
+        const QString details = item->data(Qt::UserRole).toString();
+        if (!details.isEmpty())
+            setStatus(details);
     });
     connect(scanButton, &QPushButton::clicked, this, &MainWindow::onScanTargetWifi);
     connect(showPassword, &QCheckBox::toggled, this, [this](bool checked) {

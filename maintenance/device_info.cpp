@@ -36,6 +36,8 @@ void MainWindow::refreshDeviceInfo()
             uuid = value;
     }
 
+    chargerUuid = uuid;
+    chargerPasskey = passkey;
     deviceSsidValue->setText(maintenance::valueOrNotAvailable(ssid));
     devicePasskeyValue->setText(maintenance::valueOrNotAvailable(passkey));
     deviceUuidValue->setText(maintenance::valueOrNotAvailable(uuid));
@@ -74,6 +76,10 @@ void MainWindow::logChargerIdentity()
     if (uuid.trimmed().isEmpty() && serial.isEmpty() && mac.isEmpty())
         return;
 
+    chargerSerial = serial;
+    chargerMac = mac;
+    if (chargerUuid.isEmpty())
+        chargerUuid = uuid.trimmed();
     for (const QString &line : maintenance::identityBlockLines(serial, mac, uuid))
         appendLog(line);
     identityLogged = true;

@@ -15,6 +15,10 @@ bool MainWindow::triggerFirmwareUpdate()
     const bool ok = api->sendCommand(command, reply, firmwareTimeoutMs);
     appendLog(QStringLiteral("CMD dfuu -i wlan --multi -> ok=%1 response=%2")
                   .arg(charger_api::boolDigit(ok), redactSecrets(reply.trimmed())));
+    chargerResult = ok ? app::ChargerResult{app::Outcome::FirmwareUpdateRequested,
+                                            QStringLiteral("the charger answered")}
+                       : app::ChargerResult{app::Outcome::FirmwareUpdateNotAnswered,
+                                            QStringLiteral("no answer from the charger")};
     return ok;
 }
 
@@ -27,4 +31,5 @@ void MainWindow::onTriggerUpdate()
         setStatus(QStringLiteral("Firmware update command sent."));
     else
         setStatus(QStringLiteral("Firmware update command failed (no answer from charger)."));
+    recordResult(selectedChargerSsid, QString(), chargerResult);
 }

@@ -45,13 +45,18 @@ void MainWindow::restoreLaptopNetwork()
         appendLog(QStringLiteral("restoreLaptopNetwork: no Wi-Fi interface detected."));
         return;
     }
-    netctl::executeNetsh(netctl::setDhcpAddressArgs(wifiInterface), interruption);
-    netctl::executeNetsh(netctl::setDhcpDnsArgs(wifiInterface), interruption);
-    appendLog(QStringLiteral("Laptop network restored to DHCP on interface: ") + wifiInterface);
+    returnLaptopToDhcp();
     if (originalSsid.isEmpty())
         return;
     requestOriginalNetworkRejoin();
     appendLog(QStringLiteral("Reconnect requested for original SSID: ") + originalSsid);
+}
+
+void MainWindow::returnLaptopToDhcp()
+{
+    netctl::executeNetsh(netctl::setDhcpAddressArgs(wifiInterface), interruption);
+    netctl::executeNetsh(netctl::setDhcpDnsArgs(wifiInterface), interruption);
+    appendLog(QStringLiteral("Laptop network restored to DHCP on interface: ") + wifiInterface);
 }
 
 void MainWindow::requestOriginalNetworkRejoin()

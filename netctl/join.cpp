@@ -16,6 +16,11 @@ constexpr int connectTimeoutMs = 7000;
 
 bool MainWindow::connectToWifi(const QString &ssid)
 {
+    // What was read from a charger belongs to the network the laptop is about to leave.
+    chargerSerial.clear();
+    chargerMac.clear();
+    chargerUuid.clear();
+    chargerPasskey.clear();
     if (ssid.isEmpty() || wifiInterface.isEmpty())
         return false;
     const QString refusal = netctl::profileSsidRefusal(ssid);

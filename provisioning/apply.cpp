@@ -44,24 +44,28 @@ void MainWindow::onRunWifiOnlyWorkflow()
         return;
     }
 
+    // Every end from here on reached the charger and adds its row to the result record; a close
+    // during a step is recorded as a stop (recordResult).
+    const auto record = [this, &ssid]() { recordResult(selectedChargerSsid, ssid, chargerResult); };
     setStatus(QStringLiteral("Verifying network before applying credentials..."));
     if (!verifyNetworkBeforeConfig(ssid, password) && !stopRequested()) {
         setStatus(QStringLiteral("Network verify failed. Check Wi-Fi password and retry."));
-        return;
+        return record();
     }
     if (stopRequested())
-        return;
+        return record();
     setStatus(QStringLiteral("Applying customer Wi-Fi credentials (set + save)..."));
     if (!configureDeviceWifi(ssid, password) && !stopRequested()) {
         setStatus(QStringLiteral("Wi-Fi config failed. Check charger connection and retry."));
-        return;
+        return record();
     }
     if (stopRequested())
-        return;
+        return record();
     setStatus(QStringLiteral("Verifying Wi-Fi authentication before reboot..."));
     if (!verifyWifiAuthBeforeReboot(ssid, password) || stopRequested())
-        return;
+        return record();
     rebootAfterWifiSave();
+    record();
     restoreLaptopNetwork();
 }
 
@@ -86,6 +90,8 @@ bool MainWindow::configureDeviceWifi(const QString &ssid, const QString &passwor
         }
         app::waitLocally(writeRetryPauseMs, interruption);
     }
+    chargerResult = {app::Outcome::WriteFailed,
+                     QStringLiteral("set and save not accepted in %1 attempts").arg(writeAttempts)};
     return false;
 }
 
@@ -132,6 +138,8 @@ bool MainWindow::rebootAfterWifiSave()
         if (runRebootCommand(word, usedCommand)) {
             setStatus(QStringLiteral("Wi-Fi saved. Reboot command sent (") + usedCommand +
                       QStringLiteral(")."));
+            chargerResult = {app::Outcome::ConfiguredAndRebooted,
+                             QStringLiteral("reboot word accepted: ") + usedCommand};
             return true;
         }
     }
@@ -139,5 +147,7 @@ bool MainWindow::rebootAfterWifiSave()
         "Reboot command unsupported on this firmware; Wi-Fi settings were still saved."));
     setStatus(QStringLiteral("Wi-Fi saved. Reboot command not supported on this firmware (manual "
                              "reboot may be needed)."));
+    chargerResult = {app::Outcome::RebootNotConfirmed,
+                     QStringLiteral("no reboot command accepted; reboot by hand")};
     return false;
 }

@@ -18,6 +18,8 @@ bool MainWindow::verifyNetworkBeforeConfig(const QString &ssid, const QString &p
         appendLog(QStringLiteral("verifyNetworkBeforeConfig: unknown security type ") + security);
         setStatus(QStringLiteral("Network verify failed: unknown security type ") + security +
                   QLatin1Char('.'));
+        chargerResult = {app::Outcome::NotVerified,
+                         QStringLiteral("security %1 cannot be verified").arg(row.security)};
         return false;
     }
 

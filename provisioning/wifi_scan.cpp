@@ -1,13 +1,38 @@
 #include "app/mainwindow.h"
 #include "charger_api/apiclient.h"
+#include "provisioning/network_marks.h"
 #include "provisioning/wifi_scan_parse.h"
 
 #include <QListWidget>
+#include <QPainter>
+#include <QPixmap>
 
 namespace {
 
 constexpr int scanTimeoutMs = 15000;
 constexpr int attemptsPerCommand = 2;
+
+// Signal bars, one to three filled; amber with a "!" when the password check cannot test the
+// network's security.
+QIcon networkIcon(const provisioning::WlanScanRow &row)
+{
+    const int filled = 3 - int(provisioning::signalLevel(row.rssi));
+    const bool checkable = provisioning::canVerifySecurity(row.security);
+    const QColor on = checkable ? QColor(0x7d, 0xd3, 0xfc) : QColor(0xf5, 0x9e, 0x0b);
+    QPixmap pixmap(24, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    for (int bar = 0; bar < 3; ++bar) {
+        const int height = 6 + 4 * bar;
+        painter.fillRect(QRect(bar * 5, 16 - height, 4, height),
+                         bar < filled ? on : QColor(0x2b, 0x3b, 0x55));
+    }
+    if (!checkable) {
+        painter.fillRect(QRect(18, 1, 3, 9), on);
+        painter.fillRect(QRect(18, 12, 3, 3), on);
+    }
+    return QIcon(pixmap);
+}
 
 } // namespace
 
@@ -42,6 +67,18 @@ void MainWindow::onScanTargetWifi()
         return;
     }
     wifiList->clear();
-    wifiList->addItems(ssids);
+    // The item's text stays the SSID as found; what the scan table says about the network goes
+    // into its icon, tooltip and data, for the network-chosen handler.
+    const QList<provisioning::WlanScanRow> rows = provisioning::strongestRows(rawScan, ssids);
+    for (qsizetype at = 0; at < ssids.size(); ++at) {
+        auto *item = new QListWidgetItem(ssids.at(at), wifiList);
+        const provisioning::WlanScanRow &row = rows.at(at);
+        if (row.bssid.isEmpty())
+            continue;
+        const QString summary = provisioning::networkSummary(row);
+        item->setIcon(networkIcon(row));
+        item->setToolTip(summary);
+        item->setData(Qt::UserRole, summary);
+    }
     setStatus(QStringLiteral("Found %1 Wi-Fi network(s) from charger scan.").arg(ssids.size()));
 }

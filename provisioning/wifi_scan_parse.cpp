@@ -2,6 +2,7 @@
 
 #include "app/safe_text.h"
 
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -719,6 +720,28 @@ bool findTargetRow(const QString &scanText, const QString &ssid, WlanScanRow &ro
         return false;
     row = best;
     return true;
+}
+
+QList<WlanScanRow> strongestRows(const QString &scanText, const QStringList &ssids)
+{
+    const QString text = app::withoutLoneSurrogates(scanText);
+    QHash<QString, WlanScanRow> strongest;
+    forEachLine(text, [&](QStringView line) {
+        TableRow candidate;
+        if (!readTableRow(line, candidate))
+            return;
+        // A new entry starts at -999, so a row at -999 or below is never taken, as above.
+        WlanScanRow &kept = strongest[caseFolded(candidate.ssid)];
+        const int rssi = candidate.rssi.toInt(nullptr, 10);
+        if (rssi <= kept.rssi)
+            return;
+        kept = {candidate.channel.toString(), rssi, candidate.bssid.toString(),
+                candidate.security.toString(), candidate.ssid.toString()};
+    });
+    QList<WlanScanRow> rows;
+    for (const QString &ssid : ssids)
+        rows << strongest.value(caseFolded(ssid));
+    return rows;
 }
 
 } // namespace provisioning

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Renders the Connect, Customer Wi-Fi and Cleanup pages of the window on a 1366x768 screen (the
-# common field laptop), driven against the demo's
-# simulated laptop and chargers, into docs/*.png. Runs each under its own Xvfb display.
+# Renders the Connect, Customer Wi-Fi and Cleanup pages of the window, and the result table of a
+# guided run over the demo's three chargers, on a 1366x768 screen (the common field laptop),
+# driven against the demo's simulated laptop and chargers, into docs/*.png. Runs each under its
+# own Xvfb display.
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default: build, built when the demo is missing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,12 +18,20 @@ mkdir -p docs
 home="$(mktemp -d)"
 trap 'rm -rf "$home"' EXIT
 
-for page in connect wifi cleanup; do
-    out="docs/${page}-page.png"
+# picture page [demo options...]
+picture() {
+    local out="docs/$1.png"
+    shift
     rm -f "$out"
     HOME="$home" XDG_RUNTIME_DIR="$home" QT_QPA_PLATFORM=xcb \
-        timeout 120 xvfb-run -a -s "-screen 0 1366x768x24" \
-        "$demo" --no-panel --page "$page" --grab "$out" >/dev/null
+        timeout 300 xvfb-run -a -s "-screen 0 1366x768x24" \
+        "$demo" --no-panel "$@" --grab "$out" >/dev/null
     [ -s "$out" ] || { echo "screenshots.sh: $out was not written" >&2; exit 1; }
     echo "$out"
+}
+
+for page in connect wifi cleanup; do
+    picture "${page}-page" --page "$page"
 done
+# The guided run takes the network and password the Wi-Fi page script picked.
+picture guided-results --page wifi --invoke onStartGuidedSetup

@@ -2,8 +2,16 @@
 #include "netctl/netsh_parse.h"
 
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTableWidget>
+
+namespace {
+
+constexpr int maxResultTableHeight = 180;
+
+} // namespace
 
 void MainWindow::onStartGuidedSetup()
 {
@@ -36,6 +44,13 @@ void MainWindow::onStartGuidedSetup()
     }
 
     int successes = 0;
+    QList<QStringList> results;
+    // Each charger's end, whichever step it came to, is one row of the record and of the table.
+    const auto finish = [&](const QString &charger, const app::ChargerResult &result) {
+        const QString customer = optConfigureWifi->isChecked() ? targetSsid : QString();
+        const app::ChargerResult recorded = recordResult(charger, customer, result);
+        results << QStringList{charger, app::outcomeText(recorded.outcome), recorded.reason};
+    };
     for (const QString &charger : chargers) {
         if (stopRequested())
             return;
@@ -43,6 +58,8 @@ void MainWindow::onStartGuidedSetup()
         if (!connectToWifi(charger)) {
             setStatus(QStringLiteral("Could not connect to ") + charger +
                       QStringLiteral(". Skipping."));
+            finish(charger, {app::Outcome::NotJoined,
+                             QStringLiteral("Windows did not join the setup network")});
             continue;
         }
         applyStaticAddress();
@@ -53,37 +70,72 @@ void MainWindow::onStartGuidedSetup()
                       QStringLiteral("..."));
             cleanupDeviceFiles();
         }
+        app::ChargerResult result = {app::Outcome::JoinedNotConfigured,
+                                     QStringLiteral("Wi-Fi configuration not selected")};
         if (optConfigureWifi->isChecked()) {
             setStatus(QStringLiteral("Verifying network before config on ") + charger +
                       QStringLiteral("..."));
             if (!verifyNetworkBeforeConfig(targetSsid, password)) {
                 setStatus(QStringLiteral("Network verify failed for ") + charger +
                           QStringLiteral(". Skipping Wi-Fi config."));
+                finish(charger, chargerResult);
                 continue;
             }
             setStatus(QStringLiteral("Applying Wi-Fi on ") + charger + QStringLiteral("..."));
             if (!configureDeviceWifi(targetSsid, password)) {
                 setStatus(QStringLiteral("Wi-Fi config failed for ") + charger + QLatin1Char('.'));
+                finish(charger, chargerResult);
                 continue;
             }
             setStatus(QStringLiteral("WiFi configured for %1.").arg(targetSsid));
+            result = {app::Outcome::ConfiguredAndSaved,
+                      QStringLiteral("the charger joins it after its next reboot")};
         }
         if (optFirmwareUpdate->isChecked()) {
             setStatus(QStringLiteral("Starting firmware update on ") + charger +
                       QStringLiteral("..."));
             triggerFirmwareUpdate();
+            result.reason += QStringLiteral("; ") + app::outcomeText(chargerResult.outcome);
         }
         setStatus(QStringLiteral("You should see a steady white light after charger reboot if "
                                  "everything is successful."));
         ++successes;
+        finish(charger, result);
     }
 
-    if (!originalSsid.isEmpty()) {
+    // The static address of the last charger network is no use on the laptop's own network, nor
+    // on none at all.
+    if (!originalSsid.isEmpty())
         setStatus(QStringLiteral("Restoring laptop Wi-Fi: ") + originalSsid);
-        if (!wifiInterface.isEmpty())
+    if (!wifiInterface.isEmpty()) {
+        returnLaptopToDhcp();
+        if (!originalSsid.isEmpty())
             requestOriginalNetworkRejoin();
     }
+    showGuidedResults(results);
     setStatus(QStringLiteral("Done. Processed %1 charger(s), success: %2.")
                   .arg(chargers.size())
                   .arg(successes));
+}
+
+void MainWindow::showGuidedResults(const QList<QStringList> &rows)
+{
+    resultTable->clearContents();
+    resultTable->setRowCount(int(rows.size()));
+    for (int row = 0; row < rows.size(); ++row) {
+        for (int column = 0; column < rows.at(row).size(); ++column) {
+            auto *item = new QTableWidgetItem(rows.at(row).at(column));
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            resultTable->setItem(row, column, item);
+        }
+    }
+    resultTable->resizeColumnsToContents();
+    resultTable->resizeRowsToContents();
+    // As tall as its rows, up to a few; more scroll, so the pages keep their room.
+    int height =
+        resultTable->horizontalHeader()->sizeHint().height() + 2 * resultTable->frameWidth();
+    for (int row = 0; row < resultTable->rowCount(); ++row)
+        height += resultTable->rowHeight(row);
+    resultTable->setFixedHeight(qMin(height, maxResultTableHeight));
+    resultPanel->show();
 }

@@ -16,6 +16,7 @@
 #include <QPasswordDigestor>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTableWidget>
 #include <QTcpSocket>
 #include <QtTest>
 
@@ -131,6 +132,17 @@ QString World::logText() const
     QFile file(files.isEmpty() ? QString() : logs.filePath(files.last()));
     return file.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromUtf8(file.readAll())
                                                             : QString();
+}
+
+QString World::recordPath() const
+{
+    return dir.filePath(QStringLiteral("home/Documents/Zephyl-Logs/results.csv"));
+}
+
+QByteArray World::recordBytes() const
+{
+    QFile file(recordPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QStringList World::logEntries() const
@@ -251,6 +263,29 @@ QCheckBox *option(const QString &text)
 
 namespace {
 
+// The record's data rows without their time cells, after checking that the file starts with the
+// one byte-order mark and the header, and that every row starts with a local time and offset.
+void verifyRecord(const QByteArray &bytes, const QString &expected)
+{
+    QStringList rows;
+    if (!bytes.isEmpty()) {
+        const QByteArray head = "\xEF\xBB\xBFTime,Operation,Setup network,Serial,MAC,UUID,"
+                                "Customer network,Outcome,Reason\r\n";
+        QVERIFY2(bytes.startsWith(head), bytes.left(120).constData());
+        QCOMPARE(bytes.count("\xEF\xBB\xBF"), 1);
+        QVERIFY(bytes.endsWith("\r\n"));
+        static const QRegularExpression time(
+            QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d,)"));
+        for (const QString &row : QString::fromUtf8(bytes.mid(head.size())).split("\r\n")) {
+            if (row.isEmpty())
+                continue;
+            QVERIFY2(time.match(row).hasMatch(), qPrintable(row));
+            rows << row.section(QLatin1Char(','), 1);
+        }
+    }
+    QCOMPARE(rows.join(QLatin1Char('\n')), expected);
+}
+
 QPushButton *button(const QString &text)
 {
     for (QWidget *widget : QApplication::allWidgets()) {
@@ -300,12 +335,22 @@ void runSteps(MainWindow &window, World &world, const QStringList &steps)
             QVERIFY(QMetaObject::invokeMethod(&window, arg.toLatin1(), Qt::DirectConnection));
         } else if (kind == QLatin1String("ssid")) {
             ssidEdit(&window)->setText(arg);
+        } else if (kind == QLatin1String("echo")) {
+            QCOMPARE(passwordEdit(&window)->echoMode() == QLineEdit::Normal,
+                     arg == QLatin1String("shown"));
         } else if (kind == QLatin1String("shows-ssid")) {
             QCOMPARE(ssidEdit(&window)->text(), arg);
         } else if (kind == QLatin1String("password")) {
             passwordEdit(&window)->setText(arg);
         } else if (kind == QLatin1String("pick-charger")) {
             pick(listBeside(&window, QStringLiteral("Find Charger Wi-Fi")), arg);
+        } else if (kind == QLatin1String("tip")) {
+            const QList<QListWidgetItem *> items =
+                listBeside(&window, QStringLiteral("Scan Available Wi-Fi (from charger)"))
+                    ->findItems(arg.section(QLatin1Char('='), 0, 0), Qt::MatchExactly);
+            QCOMPARE(items.size(), 1);
+            QVERIFY(!items.first()->icon().isNull());
+            QCOMPARE(items.first()->toolTip(), arg.section(QLatin1Char('='), 1));
         } else if (kind == QLatin1String("pick-wifi")) {
             pick(listBeside(&window, QStringLiteral("Scan Available Wi-Fi (from charger)")), arg);
         } else if (kind == QLatin1String("answer")) {
@@ -323,6 +368,30 @@ void runSteps(MainWindow &window, World &world, const QStringList &steps)
             QWidget *target = button(arg) ? static_cast<QWidget *>(button(arg)) : option(arg);
             QVERIFY2(target, qPrintable(step));
             QCOMPARE(target->isVisibleTo(&window), kind == QLatin1String("visible"));
+        } else if (kind == QLatin1String("logged-end")) {
+            const QStringList entries = world.logEntries();
+            QVERIFY2(std::any_of(entries.begin(), entries.end(),
+                                 [&arg](const QString &entry) { return entry.endsWith(arg); }),
+                     qPrintable(arg));
+        } else if (kind == QLatin1String("records")) {
+            verifyRecord(world.recordBytes(), arg);
+        } else if (kind == QLatin1String("record")) {
+            // A folder in the file's place refuses every write, even root's.
+            if (arg == QLatin1String("blocked"))
+                QVERIFY(QDir().mkpath(world.recordPath()));
+            else
+                QVERIFY(QDir().rmdir(world.recordPath()));
+        } else if (kind == QLatin1String("table")) {
+            const auto *table = window.findChild<QTableWidget *>();
+            QVERIFY(table->isVisibleTo(&window));
+            QStringList rows;
+            for (int row = 0; row < table->rowCount(); ++row) {
+                QStringList cells;
+                for (int column = 0; column < table->columnCount(); ++column)
+                    cells << table->item(row, column)->text();
+                rows << cells.join(QLatin1Char('|'));
+            }
+            QCOMPARE(rows.join(QLatin1Char('\n')), arg);
         } else if (kind == QLatin1String("startup")) {
             // The start-up reads run once the event loop turns, and end on "Ready.".
             QTRY_COMPARE_WITH_TIMEOUT(window.findChild<QLabel *>(QStringLiteral("Status"))->text(),
@@ -388,7 +457,7 @@ void verifyNoSecret(const QString &log, const QStringList &steps)
         QVERIFY2(!log.contains(password), qPrintable(QStringLiteral("leaked ") + password));
     }
     static const QRegularExpression key(QStringLiteral("[0-9a-f]{64}"));
-    QVERIFY2(!key.match(log).hasMatch(), "a derived key reached the log");
+    QVERIFY2(!key.match(log).hasMatch(), "a derived key reached the log or the record");
 }
 
 } // namespace
@@ -427,7 +496,7 @@ void runOperationRow(const QString &scenario, bool followLaptop)
     QTEST(world.statuses(), "statuses");
     QFETCH(QStringList, log);
     verifyInOrder(world.logEntries(), log);
-    verifyNoSecret(world.logText(), steps);
+    verifyNoSecret(world.logText() + QString::fromUtf8(world.recordBytes()), steps);
     QCOMPARE(world.temporaryFiles(), QStringList());
     world.verifyWire();
 }

@@ -58,6 +58,9 @@ public:
     QStringList statuses() const;
     QStringList logEntries() const;
     QString logText() const;
+    // The result record beside the logs, as bytes; empty when there is none.
+    QString recordPath() const;
+    QByteArray recordBytes() const;
     void mark();
     // Files left in the temporary folder the window was given.
     QStringList temporaryFiles() const;
@@ -81,15 +84,19 @@ QCheckBox *option(const QString &text);
 
 // Works the window through a list of steps:
 //   "click:<button text>", "invoke:<slot>", "ssid:<text>", "password:<text>",
-//   "shows-ssid:<text>" (what the SSID field holds), "pick-charger:<ssid>", "pick-wifi:<ssid>",
-//   "answer:Yes|No" (the next question), "option:<text>=0|1", "mark" (forget what happened so far),
-//   "close", "later:<ms>:<step>" (that step from a timer, while an operation waits),
-//   "enabled:<button>", "disabled:<button>", "enter:<button>|password" (Enter pressed there),
-//   "visible:<text>", "hidden:<text>" (a button or option box as the window shows it),
-//   "wait:<status>" (until that status was shown), "logged:<entry>" (until the log holds it),
-//   "cards:<a>|<b>|<c>|<d>" (the four header cards show these texts), "startup" (until start-up
-//   is done; as the first step, what start-up did is kept), "starting" (first step only: act
-//   while start-up runs).
+//   "shows-ssid:<text>" (what the SSID field holds), "echo:shown|hidden" (the password field),
+//   "pick-charger:<ssid>", "pick-wifi:<ssid>",
+//   "tip:<ssid>=<text>" (the scanned network's item has an icon and that tooltip), "answer:Yes|No"
+//   (the next question), "option:<text>=0|1", "mark" (forget what happened so far), "close",
+//   "later:<ms>:<step>" (that step from a timer, while an operation waits), "enabled:<button>",
+//   "disabled:<button>", "enter:<button>|password" (Enter pressed there), "visible:<text>",
+//   "hidden:<text>" (a button or option box as the window shows it), "wait:<status>" (until that
+//   status was shown), "logged:<entry>" (until the log holds it), "cards:<a>|<b>|<c>|<d>" (the four
+//   header cards show these texts), "startup" (until start-up is done; as the first step, what
+//   start-up did is kept), "starting" (first step only: act while start-up runs),
+//   "records:<row>\n<row>..." (the result record's rows so far, each without its time cell),
+//   "logged-end:<text>" (a log entry ends so), "record:blocked|free" (the record file cannot be
+//   written, or can again), "table:<cell>|<cell>|<cell>\n..." (the guided run's table).
 // Charger faults are in place before the window is built.
 void runSteps(MainWindow &window, World &world, const QStringList &steps);
 

@@ -1,6 +1,8 @@
+#include "app/result_record.h"
 #include "app/setup_log_format.h"
 
 #include <QTest>
+#include <QTimeZone>
 
 class AppLogTest : public QObject
 {
@@ -10,6 +12,9 @@ private slots:
     void redaction_data();
     void redaction();
     void lines();
+    void recordCell_data();
+    void recordCell();
+    void recordLine();
 };
 
 void AppLogTest::redaction_data()
@@ -65,6 +70,70 @@ void AppLogTest::lines()
     QCOMPARE(app::logFileName(at, 3), QStringLiteral("Zephyl_WiFi_Setup_20260314_092653_3.log"));
     QCOMPARE(app::formatLogLine(at, "x"), QStringLiteral("[2026-03-14 09:26:53] x"));
     QCOMPARE(app::logHeaderLines(at).at(1), QStringLiteral("Started: 2026-03-14T09:26:53"));
+}
+
+void AppLogTest::recordCell_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("cell");
+
+    QTest::newRow("plain text stays bare") << "Home Net"
+                                           << "Home Net";
+    QTest::newRow("a comma is quoted") << "a,b"
+                                       << "\"a,b\"";
+    QTest::newRow("a quote is doubled inside quotes") << "say \"hi\""
+                                                      << "\"say \"\"hi\"\"\"";
+    QTest::newRow("a line end is quoted") << "a\nb"
+                                          << "\"a\nb\"";
+    QTest::newRow("= stays text") << "=1+2"
+                                  << "'=1+2";
+    QTest::newRow("+ stays text") << "+1"
+                                  << "'+1";
+    QTest::newRow("- stays text") << "-2+3"
+                                  << "'-2+3";
+    QTest::newRow("@ stays text") << "@SUM(A1)"
+                                  << "'@SUM(A1)";
+    QTest::newRow("a leading tab stays text") << "\tx"
+                                              << "'\tx";
+    QTest::newRow("a leading CR stays text, quoted") << "\rx"
+                                                     << "\"'\rx\"";
+    QTest::newRow("a formula with quotes and a comma") << "=HYPERLINK(\"x\",\"y\")"
+                                                       << "\"'=HYPERLINK(\"\"x\"\",\"\"y\"\")\"";
+    QTest::newRow("= later in the text is no formula") << "a=b"
+                                                       << "a=b";
+}
+
+void AppLogTest::recordCell()
+{
+    QFETCH(QString, text);
+    QTEST(app::csvCell(text), "cell");
+}
+
+void AppLogTest::recordLine()
+{
+    const QDate day(2026, 12, 7);
+    const QTime time(16, 42, 59);
+    QCOMPARE(app::recordTime(QDateTime(day, time, QTimeZone(3600))),
+             QStringLiteral("2026-12-07T16:42:59+01:00"));
+    QCOMPARE(app::recordTime(QDateTime(day, time, QTimeZone(-(5 * 3600 + 1800)))),
+             QStringLiteral("2026-12-07T16:42:59-05:30"));
+    QCOMPARE(app::recordTime(QDateTime(day, time, QTimeZone::utc())),
+             QStringLiteral("2026-12-07T16:42:59+00:00"));
+    QCOMPARE(app::newResultFileHead(), QByteArray("\xEF\xBB\xBFTime,Operation,Setup network,Serial,"
+                                                  "MAC,UUID,Customer network,Outcome,Reason\r\n"));
+    const app::ResultRow row{QDateTime(day, time, QTimeZone(3600)),
+                             "Guided setup",
+                             "JuiceNet-1A2B",
+                             "ZP2",
+                             "70:b3",
+                             "ead0",
+                             "Caf\u00e9",
+                             {app::Outcome::RebootNotConfirmed, "no word"}};
+    QCOMPARE(app::resultLine(row),
+             QStringLiteral("2026-12-07T16:42:59+01:00,Guided setup,"
+                            "JuiceNet-1A2B,ZP2,70:b3,ead0,Caf\u00e9,"
+                            "\"configured, reboot not confirmed\",no word\r\n")
+                 .toUtf8());
 }
 
 QTEST_APPLESS_MAIN(AppLogTest)

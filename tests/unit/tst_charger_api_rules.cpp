@@ -30,6 +30,8 @@ void ChargerApiRulesTest::judgement_data()
     QTest::newRow("run: ok beside unknown") << "run" << true << "ok unknown mac" << false;
     QTest::newRow("run: too few args") << "run" << true << "ok: too few args" << false;
     QTest::newRow("run: token is not ok") << "run" << true << "token" << false;
+    QTest::newRow("run: NOK at the start is not ok") << "run" << true << "NOK" << false;
+    QTest::newRow("run: 0ok at the start is not ok") << "run" << true << "0ok" << false;
     QTest::newRow("run: NOT OK is no acceptance") << "run" << true << "NOT OK" << false;
     QTest::newRow("run: not-ok, no success") << "run" << true << "not-ok; no success" << false;
     QTest::newRow("run: a later ok still counts") << "run" << true << "not now. ok" << true;
@@ -98,6 +100,7 @@ void ChargerApiRulesTest::commandText()
     QCOMPARE(setCommand("k%2", "v%1 \"q\""), QStringLiteral("set k%2 \"v%1 \"q\"\""));
     QCOMPARE(settingValueFromReply(" \"Home Net\" \r\n"), QStringLiteral("Home Net"));
     QCOMPARE(settingValueFromReply("\""), QStringLiteral("\""));
+    QCOMPARE(settingValueFromReply("\"\""), QString());
     QCOMPARE(percentEncodeCommand(QStringLiteral(u"fde \"a/b=[é]\"~-._")),
              QByteArray("fde%20%22a%2Fb%3D%5B%C3%A9%5D%22~-._"));
     QVERIFY(isSecretKey("WLAN.PASSKEY") && !isSecretKey("wlan.ssid"));

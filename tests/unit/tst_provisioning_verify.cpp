@@ -1,4 +1,6 @@
+#include "provisioning/network_marks.h"
 #include "provisioning/verify_rules.h"
+#include "provisioning/wifi_scan_parse.h"
 
 #include <QTest>
 
@@ -15,6 +17,8 @@ private slots:
     void preSharedKey();
     void classify_data();
     void classify();
+    void networkSummary_data();
+    void networkSummary();
 };
 
 void ProvisioningVerifyTest::securityCode_data()
@@ -88,6 +92,26 @@ void ProvisioningVerifyTest::classify()
     QTEST(provisioning::classifyVerifyReply(
               httpOk, reply, beforeWrite ? VerifyStage::BeforeWrite : VerifyStage::BeforeReboot),
           "outcome");
+}
+
+void ProvisioningVerifyTest::networkSummary_data()
+{
+    QTest::addColumn<int>("rssi");
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("-60 is strong") << -60 << "Home: signal -60 dBm (strong), security WPA2-AES.";
+    QTest::newRow("-61 is fair") << -61 << "Home: signal -61 dBm (fair), security WPA2-AES.";
+    QTest::newRow("-75 is fair") << -75 << "Home: signal -75 dBm (fair), security WPA2-AES.";
+    QTest::newRow("-76 is weak, with a warning")
+        << -76
+        << "Home: signal -76 dBm (weak), security WPA2-AES. The charger may lose a network this "
+           "weak.";
+}
+
+void ProvisioningVerifyTest::networkSummary()
+{
+    QFETCH(int, rssi);
+    const provisioning::WlanScanRow row{"6", rssi, "aa:bb:cc:dd:ee:01", "WPA2-AES", "Home"};
+    QTEST(provisioning::networkSummary(row), "summary");
 }
 
 QTEST_APPLESS_MAIN(ProvisioningVerifyTest)

@@ -52,8 +52,15 @@ QStringList steps(const QString &ssid, bool cleanup, bool firmware)
 const QStringList kStart = {
     "Reboot the charger and wait until it flashes blue. Looking for charger Wi-Fi...",
     "Found 2 charger network(s)."};
-const QStringList kEnd = {"wlan|disconnect|interface=Wi-Fi",
-                          "wlan|connect|name=HomeNet|interface=Wi-Fi"};
+// Back to DHCP first, then the rejoin.
+const QStringList kDhcp = {"interface|ip|set|address|name=Wi-Fi|source=dhcp",
+                           "interface|ip|set|dns|name=Wi-Fi|source=dhcp"};
+const QStringList kEnd = kDhcp + QStringList{"wlan|disconnect|interface=Wi-Fi",
+                                             "wlan|connect|name=HomeNet|interface=Wi-Fi"};
+
+const QString kSaved =
+    QStringLiteral("the charger joins it after its next reboot; firmware update requested");
+const QString kNotConfigured = QStringLiteral("Wi-Fi configuration not selected");
 
 QStringList verified(const QString &charger)
 {
@@ -83,7 +90,17 @@ void WindowGuidedTest::guidedRun_data()
 
     QTest::newRow("every option: each charger joined, addressed, read, cleaned, verified, "
                   "written and updated in order; then the laptop rejoins its network")
-        << kLaptop << none << QList<SimFault>{} << steps("HomeNet", true, true)
+        << kLaptop << none << QList<SimFault>{}
+        << steps("HomeNet", true, true) +
+               QStringList{"records:Guided setup,JuiceNet-1A2B,ZP2-0001234,70:b3:d5:12:34:56,"
+                           "ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10,HomeNet,\"configured and saved, "
+                           "not rebooted\"," +
+                               kSaved +
+                               "\nGuided setup,JuiceNet-3C4D,,,ead71e3a-4b2c-4d8e-a1f0-"
+                               "6c5b4a392817,HomeNet,\"configured and saved, not rebooted\"," +
+                               kSaved,
+                           "table:JuiceNet-1A2B|configured and saved, not rebooted|" + kSaved +
+                               "\nJuiceNet-3C4D|configured and saved, not rebooted|" + kSaved}
         << kRefresh + identity + kRefresh +
                QStringList{"ls -v", "fde \"ECache_0001.bin\"", "fde \"EEvents_2026-03-14.log\"",
                            "save"} +
@@ -109,14 +126,26 @@ void WindowGuidedTest::guidedRun_data()
                            "Restoring laptop Wi-Fi: HomeNet",
                            "Done. Processed 2 charger(s), success: 2."}
         << QStringList{"=== Charger Identity ===", "Serial: ZP2-0001234"};
-    QTest::newRow("a charger that cannot be joined or verified is skipped; the next goes on")
-        << kLaptop
+    QTest::newRow("a charger that cannot be joined or verified is skipped; the next goes on; a "
+                  "laptop on no network returns to DHCP only")
+        << QByteArray(kLaptop).replace(R"(,"connectedSsid":"HomeNet")", "")
         << QByteArray(
                R"({"wlan connect name=JuiceNet-1A2B":{"stdout":"There is no profile.\r\n"}})")
-        << QList<SimFault>{SimFault::replyText("network_verify", "rejected").byFirstWord()}
-        << steps("HomeNet", false, true) << kRefresh + identity + kRefresh + verify("34", "44")
+        << QList<SimFault>{SimFault::replyText("network_verify", "rejected").byFirstWord(),
+                           SimFault::replyText("get system.serial",
+                                               "echo: set wlan.passkey \"correct horse\"")}
+        << steps("HomeNet", false, true) +
+               QStringList{"records:Guided setup,JuiceNet-1A2B,,,,HomeNet,not joined,Windows did "
+                           "not join the setup network\nGuided setup,JuiceNet-3C4D,\"echo: set "
+                           "wlan.passkey [REDACTED]\"\"\",70:b3:d5:9a:bc:de,ead71e3a-4b2c-4d8e-"
+                           "a1f0-6c5b4a392817,HomeNet,password refused by the verification,the "
+                           "charger reported bad credentials",
+                           "table:JuiceNet-1A2B|not joined|Windows did not join the setup "
+                           "network\nJuiceNet-3C4D|password refused by the verification|the "
+                           "charger reported bad credentials"}
+        << kRefresh + identity + kRefresh + verify("34", "44")
         << discovery + joinNetsh("JuiceNet-1A2B").mid(0, 4) + joinNetsh("JuiceNet-3C4D") +
-               QStringList{"interface|ip|show|addresses|Wi-Fi"} + kEnd
+               QStringList{"interface|ip|show|addresses|Wi-Fi"} + kDhcp
         << kStart + QStringList{"Found a charger, connecting... JuiceNet-1A2B",
                                 "Could not connect to JuiceNet-1A2B. Skipping.",
                                 "Found a charger, connecting... JuiceNet-3C4D",
@@ -125,7 +154,6 @@ void WindowGuidedTest::guidedRun_data()
                                 "Running network verify before applying Wi-Fi credentials...",
                                 "Network verify failed: bad credentials. Check the Wi-Fi password.",
                                 "Network verify failed for JuiceNet-3C4D. Skipping Wi-Fi config.",
-                                "Restoring laptop Wi-Fi: HomeNet",
                                 "Done. Processed 2 charger(s), success: 0."}
         << QStringList{};
     QTest::newRow("a run started on a charger network rejoins the laptop's own network")
@@ -137,7 +165,15 @@ void WindowGuidedTest::guidedRun_data()
                        "ssid:HomeNet",
                        "option:Get info (SSID/Passkey/UUID)=0",
                        "option:Configure Wi-Fi credentials=0",
-                       "invoke:onStartGuidedSetup"}
+                       "invoke:onStartGuidedSetup",
+                       "records:Guided setup,JuiceNet-1A2B,,,ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10,,"
+                       "\"joined, Wi-Fi not configured\"," +
+                           kNotConfigured +
+                           "\nGuided setup,JuiceNet-3C4D,,,ead71e3a-4b2c-4d8e-a1f0-6c5b4a392817,,"
+                           "\"joined, Wi-Fi not configured\"," +
+                           kNotConfigured,
+                       "table:JuiceNet-1A2B|joined, Wi-Fi not configured|" + kNotConfigured +
+                           "\nJuiceNet-3C4D|joined, Wi-Fi not configured|" + kNotConfigured}
         << kRefresh + kRefresh
         << discovery + joinNetsh("JuiceNet-1A2B") + joinNetsh("JuiceNet-3C4D") + kEnd
         << kStart + QStringList{"Found a charger, connecting... JuiceNet-1A2B",

@@ -124,6 +124,13 @@ void WindowNetctlTest::laptopNetwork_data()
                        "interface|ip|set|dns|name=Wi-Fi|static|10.10.10.1|primary", kAddresses}
         << QStringList{"Static IP could not be applied. Run as administrator and retry."}
         << QStringList{};
+    QTest::newRow("a static address that hangs past its 5 s bound is not applied")
+        << none << QByteArray(R"({"interface ip set address Wi-Fi static":{"hangSeconds":7}})")
+        << QList<SimFault>{} << QStringList{"click:Set Static IP"} << kRefreshGets
+        << QStringList{"interface|ip|set|address|Wi-Fi|static|10.10.10.2|255.255.255.0",
+                       "interface|ip|set|dns|name=Wi-Fi|static|10.10.10.1|primary", kAddresses}
+        << QStringList{"Static IP could not be applied. Run as administrator and retry."}
+        << QStringList{};
     QTest::newRow("no adapter: no static address, and closing finds nothing to restore")
         << laptop(QString(), kHome) << none << QList<SimFault>{}
         << QStringList{"click:Set Static IP", "close"} << QStringList{}

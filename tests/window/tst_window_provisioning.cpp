@@ -25,9 +25,21 @@ const QString kHomeVerify = QStringLiteral("network_verify wifi HomeNet a4:2b:b0
 const QString kHomeVerifyLog =
     QStringLiteral("CMD network_verify wifi HomeNet a4:2b:b0:11:22:33 6 4 [REDACTED]");
 
-QStringList steps(const QString &ssid, const QString &password)
+// The result record's row for a run on the joined charger, whose UUID its refresh read; `cells`
+// are the customer network, the outcome and the reason as written.
+QString recorded(const QString &cells)
 {
-    return kJoined + QStringList{"ssid:" + ssid, "password:" + password, kRun};
+    return "records:Set Wi-Fi + Reboot Charger,JuiceNet-1A2B,,,"
+           "ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10," +
+           cells;
+}
+
+QStringList steps(const QString &ssid, const QString &password, const QString &cells = {})
+{
+    QStringList run = kJoined + QStringList{"ssid:" + ssid, "password:" + password, kRun};
+    if (!cells.isEmpty())
+        run << recorded(cells);
+    return run;
 }
 
 QStringList write(const QString &ssid, const QString &password)
@@ -78,12 +90,14 @@ void WindowProvisioningTest::wifiWorkflow_data()
     // A slow reboot acknowledgement is still an acknowledgement.
     QTest::newRow("the scan list's pick wins; verified, written, checked, rebooted, restored")
         << none << none << QList<SimFault>{SimFault::delay("reboot", 2500)}
-        << kJoined + QStringList{"click:Scan Available Wi-Fi (from charger)",
-                                 "pick-wifi:HomeNet",
-                                 "ssid:Typed Elsewhere",
-                                 "password:correct horse",
-                                 "mark",
-                                 kRun}
+        << kJoined +
+               QStringList{"click:Scan Available Wi-Fi (from charger)",
+                           "pick-wifi:HomeNet",
+                           "ssid:Typed Elsewhere",
+                           "password:correct horse",
+                           "mark",
+                           kRun,
+                           recorded("HomeNet,configured and rebooted,reboot word accepted: reboot")}
         << QStringList{kScan, kHomeVerify} + kHomeWrite + QStringList{kScan, kHomeVerify, "reboot"}
         << kRestore
         << kPassed +
@@ -108,7 +122,10 @@ void WindowProvisioningTest::wifiWorkflow_data()
         << none << none << QList<SimFault>{} << steps("CafeOpen", "") << QStringList{} << noNetsh
         << QStringList{"Enter the customer Wi-Fi password."} << QStringList{};
     QTest::newRow("a wrong password is refused before anything is written")
-        << none << none << QList<SimFault>{} << steps("HomeNet", "wrong horse")
+        << none << none << QList<SimFault>{}
+        << steps("HomeNet", "wrong horse",
+                 "HomeNet,password refused by the verification,the charger "
+                 "reported bad credentials")
         << QStringList{kScan, "network_verify wifi HomeNet a4:2b:b0:11:22:33 6 4 " +
                                   key("wrong horse", "HomeNet")}
         << noNetsh
@@ -126,16 +143,24 @@ void WindowProvisioningTest::wifiWorkflow_data()
                                     kVerifyFailed}
         << QStringList{};
     QTest::newRow("a security type without a code stops before any key is derived")
-        << none << none << QList<SimFault>{} << steps("NeighbourWPA3", "over the fence")
+        << none << none << QList<SimFault>{}
+        << steps("NeighbourWPA3", "over the fence",
+                 "NeighbourWPA3,\"not verified, nothing written\",security WPA3-SAE "
+                 "cannot be verified")
         << QStringList{kScan} << noNetsh
         << kVerifying + QStringList{"Network verify failed: unknown security type \"WPA3-SAE\".",
                                     kVerifyFailed}
         << QStringList{"verifyNetworkBeforeConfig: unknown security type \"WPA3-SAE\""};
-    QTest::newRow("a network the charger cannot see is not verified")
-        << none << none << QList<SimFault>{} << steps("Nowhere", "correct horse")
+    QTest::newRow("a network the charger cannot see is not verified; its formula-like name stays "
+                  "text in the record")
+        << none << none << QList<SimFault>{}
+        << steps("=Nowhere()", "correct horse",
+                 "'=Nowhere(),\"not verified, nothing written\",network not in the charger's "
+                 "scan")
         << QStringList{kScan} << noNetsh
-        << kVerifying + QStringList{"Network verify failed: \"Nowhere\" not found in charger scan.",
-                                    kVerifyFailed}
+        << kVerifying +
+               QStringList{"Network verify failed: \"=Nowhere()\" not found in charger scan.",
+                           kVerifyFailed}
         << QStringList{"verifyNetworkBeforeConfig: target SSID not found in scan"};
     QTest::newRow("a failed scan stops the check")
         << none << none << QList<SimFault>{SimFault::httpStatus(kScan, 500, "busy")}
@@ -157,7 +182,8 @@ void WindowProvisioningTest::wifiWorkflow_data()
         << none << none
         << QList<SimFault>{SimFault::replyText("set wlan.ssid \"HomeNet\"", "not ok"),
                            SimFault::replyText("set wlan.auto_join.enabled 1", "ERR")}
-        << steps("HomeNet", "correct horse")
+        << steps("HomeNet", "correct horse",
+                 "HomeNet,write failed,set and save not accepted in 2 attempts")
         << QStringList{kScan, kHomeVerify} + kHomeWrite + kHomeWrite << noNetsh
         << kVerifying + QStringList{"Network verify passed: credentials are valid.",
                                     "Applying customer Wi-Fi credentials (set + save)...",
@@ -169,13 +195,16 @@ void WindowProvisioningTest::wifiWorkflow_data()
         << QList<SimFault>{answerOnce("network_verify").byFirstWord(),
                            SimFault::replyText("network_verify", "Authentication failed")
                                .byFirstWord()}
-        << steps("HomeNet", "correct horse")
+        << steps("HomeNet", "correct horse",
+                 "HomeNet,authentication failed before reboot,the charger reported bad "
+                 "credentials")
         << QStringList{kScan, kHomeVerify} + kHomeWrite + QStringList{kScan, kHomeVerify} << noNetsh
         << kPassed + QStringList{"Wi-Fi auth verify failed (likely bad password). Reboot blocked."}
         << QStringList{kHomeVerifyLog + " attempt=1 -> ok=1 response=Authentication failed"};
     QTest::newRow("a gate scan that fails blocks the reboot")
         << none << none << QList<SimFault>{answerOnce(kScan), SimFault::httpStatus(kScan, 503, "")}
-        << steps("HomeNet", "correct horse")
+        << steps("HomeNet", "correct horse",
+                 "HomeNet,\"configured, reboot blocked\",the charger's Wi-Fi scan failed")
         << QStringList{kScan, kHomeVerify} + kHomeWrite + QStringList{kScan} << noNetsh
         << kPassed + QStringList{"Cannot verify Wi-Fi auth (scan unavailable). Reboot blocked."}
         << QStringList{"verify failed: wlan_scan -v unavailable"};
@@ -228,7 +257,9 @@ void WindowProvisioningTest::wifiWorkflow_data()
         << QList<SimFault>{SimFault::replyText("reboot", "cannot reboot now"),
                            SimFault::replyText("reset", "usage: reset"),
                            SimFault::replyText("restart", ""), SimFault::httpStatus("rb", 404, "")}
-        << steps("HomeNet", "correct horse")
+        << steps("HomeNet", "correct horse",
+                 "HomeNet,\"configured, reboot not confirmed\",no reboot command accepted; reboot "
+                 "by hand")
         << QStringList{kScan, kHomeVerify} + kHomeWrite +
                QStringList{kScan, kHomeVerify, "reboot", "reset", "restart", "rb"}
         << kRestore

@@ -101,14 +101,30 @@ void WindowShellTest::shell_data()
                        "Connect.",
                        "Pick target Wi-Fi from scan list or enter SSID manually."}
         << QStringList{};
-    QTest::newRow("picking a scanned network fills the SSID field")
+    const QString wpa3 = QStringLiteral(
+        "NeighbourWPA3: signal -80 dBm (weak), security WPA3-SAE. The charger may lose a network "
+        "this weak. The password check cannot test WPA3-SAE security, so setting this network "
+        "stops before anything is written.");
+    QTest::newRow("scanned networks are marked; picking one fills the SSID field and tells its "
+                  "signal and security; Show password shows it")
         << none << none << QList<SimFault>{}
-        << QStringList{"click:Scan Available Wi-Fi (from charger)", "pick-wifi:CafeOpen",
-                       "shows-ssid:CafeOpen"}
+        << QStringList{"click:Scan Available Wi-Fi (from charger)",
+                       "tip:NeighbourWPA3=" + wpa3,
+                       "pick-wifi:NeighbourWPA3",
+                       "pick-wifi:CafeOpen",
+                       "shows-ssid:CafeOpen",
+                       "echo:hidden",
+                       "option:Show password=1",
+                       "echo:shown",
+                       "option:Show password=0",
+                       "echo:hidden"}
         << QStringList{"wlan_scan -v"} << noNetsh
         << QStringList{"Scanning Wi-Fi from charger...",
                        "Found 3 Wi-Fi network(s) from charger scan.",
-                       "Selected Wi-Fi: CafeOpen (enter password)."}
+                       "Selected Wi-Fi: NeighbourWPA3 (enter password).",
+                       wpa3,
+                       "Selected Wi-Fi: CafeOpen (enter password).",
+                       "CafeOpen: signal -71 dBm (fair), security OPEN."}
         << QStringList{};
     QTest::newRow("one operation at a time: the controls wait, a second start is refused")
         << none << none << QList<SimFault>{SimFault::delay("wlan_scan -v", 1500)}
@@ -141,7 +157,10 @@ void WindowShellTest::shell_data()
                        "ssid:HomeNet",
                        "password:correct horse",
                        "later:300:close",
-                       "click:Set Wi-Fi + Reboot Charger"}
+                       "click:Set Wi-Fi + Reboot Charger",
+                       "records:Set Wi-Fi + Reboot Charger,JuiceNet-1A2B,,,"
+                       "ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10,HomeNet,stopped by closing the "
+                       "window,remaining steps not run"}
         << QStringList{"wlan_scan -v",
                        "network_verify wifi HomeNet a4:2b:b0:11:22:33 6 4 "
                        "f89f35a14882a8e8a549232c30b2fd0a302f11dde6fb42683e8a0cbc397e4f5f"}
