@@ -701,21 +701,7 @@ QStringList parseScanReply(const QString &rawScan)
 
 bool findTargetRow(const QString &scanText, const QString &ssid, WlanScanRow &row)
 {
-    const QString text = app::withoutLoneSurrogates(scanText);
-    int bestRssi = -999;
-    WlanScanRow best;
-    forEachLine(text, [&](QStringView line) {
-        TableRow candidate;
-        if (!readTableRow(line, candidate) ||
-            candidate.ssid.compare(ssid, Qt::CaseInsensitive) != 0)
-            return;
-        const int rssi = candidate.rssi.toInt(nullptr, 10);
-        if (rssi <= bestRssi)
-            return;
-        bestRssi = rssi;
-        best = {candidate.channel.toString(), rssi, candidate.bssid.toString(),
-                candidate.security.toString(), candidate.ssid.toString()};
-    });
+    const WlanScanRow best = strongestRows(scanText, {ssid}).constFirst();
     if (best.bssid.isEmpty())
         return false;
     row = best;
@@ -725,18 +711,20 @@ bool findTargetRow(const QString &scanText, const QString &ssid, WlanScanRow &ro
 QList<WlanScanRow> strongestRows(const QString &scanText, const QStringList &ssids)
 {
     const QString text = app::withoutLoneSurrogates(scanText);
+    // Each asked name starts at -999 dBm, so a row at -999 or below is never taken.
     QHash<QString, WlanScanRow> strongest;
+    for (const QString &ssid : ssids)
+        strongest.insert(caseFolded(ssid), WlanScanRow());
     forEachLine(text, [&](QStringView line) {
         TableRow candidate;
         if (!readTableRow(line, candidate))
             return;
-        // A new entry starts at -999, so a row at -999 or below is never taken, as above.
-        WlanScanRow &kept = strongest[caseFolded(candidate.ssid)];
+        const auto kept = strongest.find(caseFolded(candidate.ssid));
         const int rssi = candidate.rssi.toInt(nullptr, 10);
-        if (rssi <= kept.rssi)
+        if (kept == strongest.end() || rssi <= kept->rssi)
             return;
-        kept = {candidate.channel.toString(), rssi, candidate.bssid.toString(),
-                candidate.security.toString(), candidate.ssid.toString()};
+        *kept = {candidate.channel.toString(), rssi, candidate.bssid.toString(),
+                 candidate.security.toString(), candidate.ssid.toString()};
     });
     QList<WlanScanRow> rows;
     for (const QString &ssid : ssids)

@@ -33,8 +33,8 @@ QStringList parseScanReply(const QString &rawScan);
 // none. A row and its SSID end at the line end.
 bool findTargetRow(const QString &scanText, const QString &ssid, WlanScanRow &row);
 
-// For each of `ssids`, in order, its row as findTargetRow finds it (a row without BSSID when
-// there is none), all from one pass over the reply.
+// For each of `ssids`, in order, its strongest row as findTargetRow finds it (a row without
+// BSSID when there is none), all from one pass over the reply.
 QList<WlanScanRow> strongestRows(const QString &scanText, const QStringList &ssids);
 
 } // namespace provisioning
