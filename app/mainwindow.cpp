@@ -1,9 +1,9 @@
 #include "app/mainwindow.h"
 
-#include "app/local_wait.h"
 #include "app/window_style.h"
 #include "charger_api/apiclient.h"
 #include "charger_api/reply_rules.h"
+#include "common/local_wait.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -14,7 +14,7 @@
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 {
     api = new ApiClient(this);
-    interruption = new app::Interruption(this);
+    interruption = new common::Interruption(this);
     api->setInterruption(interruption);
     buildUi();
     setStyleSheet(app::windowStyleSheet());

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "app/result_record.h"
+#include "app/result_record_format.h"
 
 #include <QFile>
+#include <QIcon>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -19,7 +20,7 @@ class QPushButton;
 class QStackedWidget;
 class QTableWidget;
 
-namespace app {
+namespace common {
 class Interruption;
 }
 
@@ -79,6 +80,8 @@ private:
 
     // app/
     void buildUi();
+    // One to three filled signal bars in the window's colours, with a "!" when not checkable.
+    QIcon signalBarsIcon(int filledBars, bool checkable) const;
     void readStartupState();
     void finishOperation();
     void setOperationControlsEnabled(bool enabled);
@@ -176,7 +179,7 @@ private:
     QFile logFile;
     QString logFilePath;
     QStringList secretsInUse;
-    app::Interruption *interruption = nullptr;
+    common::Interruption *interruption = nullptr;
     QString runningOperation;
     bool laptopRestoredOnClose = false;
     QList<QWidget *> operationControls;

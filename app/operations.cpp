@@ -1,5 +1,5 @@
-#include "app/local_wait.h"
 #include "app/mainwindow.h"
+#include "common/local_wait.h"
 
 #include <QApplication>
 #include <QProgressBar>

@@ -1,103 +1,61 @@
-#include "app/result_record.h"
+#include "app/mainwindow.h"
+#include "common/redaction.h"
 
-#include <QStringList>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
 
-namespace app {
-
-QString outcomeText(Outcome outcome)
+app::ChargerResult MainWindow::recordResult(const QString &setupNetwork,
+                                            const QString &customerNetwork,
+                                            app::ChargerResult result)
 {
-    switch (outcome) {
-    case Outcome::ConfiguredAndRebooted:
-        return QStringLiteral("configured and rebooted");
-    case Outcome::RebootNotConfirmed:
-        return QStringLiteral("configured, reboot not confirmed");
-    case Outcome::ConfiguredAndSaved:
-        return QStringLiteral("configured and saved, not rebooted");
-    case Outcome::JoinedNotConfigured:
-        return QStringLiteral("joined, Wi-Fi not configured");
-    case Outcome::PasswordRefused:
-        return QStringLiteral("password refused by the verification");
-    case Outcome::NotVerified:
-        return QStringLiteral("not verified, nothing written");
-    case Outcome::AuthFailedBeforeReboot:
-        return QStringLiteral("authentication failed before reboot");
-    case Outcome::RebootBlocked:
-        return QStringLiteral("configured, reboot blocked");
-    case Outcome::WriteFailed:
-        return QStringLiteral("write failed");
-    case Outcome::NotJoined:
-        return QStringLiteral("not joined");
-    case Outcome::FirmwareUpdateRequested:
-        return QStringLiteral("firmware update requested");
-    case Outcome::FirmwareUpdateNotAnswered:
-        return QStringLiteral("firmware update not answered");
-    case Outcome::FactoryResetSent:
-        return QStringLiteral("factory reset sent");
-    case Outcome::FactoryResetRefused:
-        return QStringLiteral("factory reset refused");
-    case Outcome::StoppedByClose:
-        return QStringLiteral("stopped by closing the window");
+    // Whatever a step made of an exchange that the close cut short, the run did not finish.
+    if (stopRequested())
+        result = {app::Outcome::StoppedByClose, QStringLiteral("remaining steps not run")};
+
+    // The record is held to the log's rule: no password, derived key or charger passkey in it.
+    QStringList secrets = secretsInUse;
+    secrets << passwordEdit->text() << chargerPasskey;
+    const auto masked = [&secrets](const QString &text) {
+        return common::redactSecrets(text, secrets);
+    };
+    app::ResultRow row{QDateTime::currentDateTime(), masked(runningOperation),
+                       masked(setupNetwork),         masked(chargerSerial),
+                       masked(chargerMac),           masked(chargerUuid),
+                       masked(customerNetwork),      {result.outcome, masked(result.reason)}};
+    const QByteArray line = app::resultLine(row);
+    pendingResultLines << line;
+
+    QString error;
+    if (!writePendingResults(error)) {
+        appendLog(QStringLiteral("Result row not written yet: ") +
+                  QString::fromUtf8(line).trimmed());
+        setStatus(QStringLiteral("Could not write the result record (%1); the row is in the setup "
+                                 "log and will be written with the next result.")
+                      .arg(error));
     }
-    return QString();
+    return row.result;
 }
 
-QString resultFileName()
+bool MainWindow::writePendingResults(QString &error)
 {
-    return QStringLiteral("results.csv");
+    QFile file(QDir(logFolder()).filePath(app::resultFileName()));
+    const QFileInfo before(file);
+    const bool isNew = !before.exists() || before.size() == 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        error = file.errorString();
+        return false;
+    }
+    QByteArray bytes = isNew ? app::newResultFileHead() : QByteArray();
+    for (const QByteArray &line : std::as_const(pendingResultLines))
+        bytes += line;
+    const qint64 sizeBefore = file.size();
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        error = file.errorString();
+        // A row is there whole or not at all: what a full disk let through is taken back.
+        file.resize(sizeBefore);
+        return false;
+    }
+    pendingResultLines.clear();
+    return true;
 }
-
-namespace {
-
-QByteArray csvLine(const QStringList &cells)
-{
-    QStringList written;
-    for (const QString &cell : cells)
-        written << csvCell(cell);
-    return written.join(QLatin1Char(',')).toUtf8() + "\r\n";
-}
-
-} // namespace
-
-QByteArray newResultFileHead()
-{
-    return QByteArray("\xEF\xBB\xBF") +
-           csvLine({QStringLiteral("Time"), QStringLiteral("Operation"),
-                    QStringLiteral("Setup network"), QStringLiteral("Serial"),
-                    QStringLiteral("MAC"), QStringLiteral("UUID"),
-                    QStringLiteral("Customer network"), QStringLiteral("Outcome"),
-                    QStringLiteral("Reason")});
-}
-
-QByteArray resultLine(const ResultRow &row)
-{
-    return csvLine({recordTime(row.at), row.operation, row.setupNetwork, row.serial, row.mac,
-                    row.uuid, row.customerNetwork, outcomeText(row.result.outcome),
-                    row.result.reason});
-}
-
-QString csvCell(const QString &text)
-{
-    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
-    QString cell = text;
-    if (!cell.isEmpty() && formulaStarts.contains(cell.front()))
-        cell.prepend(QLatin1Char('\''));
-    const bool needsQuotes = cell.contains(QLatin1Char(',')) || cell.contains(QLatin1Char('"')) ||
-                             cell.contains(QLatin1Char('\r')) || cell.contains(QLatin1Char('\n'));
-    if (!needsQuotes)
-        return cell;
-    cell.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + cell + QLatin1Char('"');
-}
-
-QString recordTime(const QDateTime &at)
-{
-    const int offsetMinutes = at.offsetFromUtc() / 60;
-    const int magnitude = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
-    return at.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")) +
-           (offsetMinutes < 0 ? QLatin1Char('-') : QLatin1Char('+')) +
-           QStringLiteral("%1:%2")
-               .arg(magnitude / 60, 2, 10, QLatin1Char('0'))
-               .arg(magnitude % 60, 2, 10, QLatin1Char('0'));
-}
-
-} // namespace app

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "app/setup_log_format.h"
+#include "common/redaction.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -66,7 +67,7 @@ QString MainWindow::redactSecrets(QString text) const
 {
     QStringList secrets = secretsInUse;
     secrets << passwordEdit->text();
-    return app::redactSecrets(text, secrets);
+    return common::redactSecrets(text, secrets);
 }
 
 void MainWindow::rememberSecret(const QString &secret)

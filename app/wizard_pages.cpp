@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "app/window_style.h"
+#include "provisioning/network_marks.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
@@ -390,7 +392,7 @@ void MainWindow::buildUi()
         passwordEdit->selectAll();
         setStatus(QStringLiteral("Selected Wi-Fi: ") + ssid + QStringLiteral(" (enter password)."));
         // Signal and security, when the charger's scan gave them (onScanTargetWifi).
-        const QString details = item->data(Qt::UserRole).toString();
+        const QString details = item->data(provisioning::networkSummaryRole).toString();
         if (!details.isEmpty())
             setStatus(details);
     });
@@ -427,4 +429,22 @@ void MainWindow::goStep3()
 void MainWindow::goStep4()
 {
     setStatus(QStringLiteral("Factory reset page is temporarily disabled in Tech build."));
+}
+
+QIcon MainWindow::signalBarsIcon(int filledBars, bool checkable) const
+{
+    const QColor lit(checkable ? app::signalBarLit : app::signalBarUntestable);
+    QPixmap pixmap(24, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    for (int bar = 0; bar < 3; ++bar) {
+        const int height = 6 + 4 * bar;
+        painter.fillRect(QRect(bar * 5, 16 - height, 4, height),
+                         bar < filledBars ? lit : QColor(app::signalBarUnlit));
+    }
+    if (!checkable) {
+        painter.fillRect(QRect(18, 1, 3, 9), lit);
+        painter.fillRect(QRect(18, 12, 3, 3), lit);
+    }
+    return QIcon(pixmap);
 }

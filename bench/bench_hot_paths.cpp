@@ -2,8 +2,8 @@
 // Built on demand in a Release tree:
 //   cmake --build build-release --target bench_hot_paths && build-release/bench/bench_hot_paths
 
-#include "app/setup_log_format.h"
 #include "charger_api/reply_rules.h"
+#include "common/redaction.h"
 #include "maintenance/maintenance_rules.h"
 #include "netctl/netsh_parse.h"
 #include "netctl/wlan_profile.h"
@@ -220,7 +220,7 @@ void HotPathBenchmark::redactLogLine()
     QString masked;
     QBENCHMARK
     {
-        masked = app::redactSecrets(line);
+        masked = common::redactSecrets(line);
     }
     QVERIFY(!masked.contains(QLatin1String("a b c")));
 }

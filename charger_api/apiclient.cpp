@@ -1,7 +1,7 @@
 #include "charger_api/apiclient.h"
 
-#include "app/local_wait.h"
 #include "charger_api/reply_rules.h"
+#include "common/local_wait.h"
 
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -32,7 +32,7 @@ QNetworkReply *ApiClient::get(const QString &encodedCommand)
     return reply;
 }
 
-void ApiClient::setInterruption(const app::Interruption *stop)
+void ApiClient::setInterruption(const common::Interruption *stop)
 {
     interruption = stop;
 }
@@ -115,7 +115,7 @@ bool ApiClient::waitForReply(QNetworkReply *reply, const QString &command, QStri
 
     // The reply may already be finished (a refused connection can fail at once).
     if (!reply->isFinished()) {
-        app::waitLocally(timeoutMs, interruption, [reply](QEventLoop &loop) {
+        common::waitLocally(timeoutMs, interruption, [reply](QEventLoop &loop) {
             QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
         });
     }

@@ -6,7 +6,7 @@
 
 class QNetworkReply;
 
-namespace app {
+namespace common {
 class Interruption;
 }
 
@@ -25,7 +25,7 @@ public:
     QString extractResponse(const QByteArray &body);
     // While `stop` is raised nothing is sent (the exchange fails at once), and raising it ends
     // the exchange in flight as a time-out does.
-    void setInterruption(const app::Interruption *stop);
+    void setInterruption(const common::Interruption *stop);
 
 signals:
     void commandResult(QString command, bool ok, QString response);
@@ -45,5 +45,5 @@ private:
 
     QString baseUrl;
     QNetworkAccessManager networkManager;
-    const app::Interruption *interruption = nullptr;
+    const common::Interruption *interruption = nullptr;
 };

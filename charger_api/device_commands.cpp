@@ -1,7 +1,7 @@
 #include "app/mainwindow.h"
-#include "app/setup_log_format.h"
 #include "charger_api/apiclient.h"
 #include "charger_api/reply_rules.h"
+#include "common/redaction.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ bool MainWindow::getDeviceValue(const QString &key, QString &value)
     value = charger_api::settingValueFromReply(reply);
     appendLog(QStringLiteral("CMD get %1 -> ok=%2 response=%3")
                   .arg(key, charger_api::boolDigit(httpOk),
-                       charger_api::isSecretKey(key) ? app::redactedMark() : value));
+                       charger_api::isSecretKey(key) ? common::redactedMark() : value));
     return httpOk;
 }
 
@@ -29,7 +29,7 @@ bool MainWindow::setDeviceValue(const QString &key, const QString &value)
         api->sendCommand(charger_api::setCommand(key, value), reply, settingTimeoutMs);
     const bool cmdOk = charger_api::setValueAccepted(httpOk, reply);
     appendLog(QStringLiteral("CMD set %1 %2 -> httpOk=%3 cmdOk=%4 response=%5")
-                  .arg(key, charger_api::isSecretKey(key) ? app::redactedMark() : value,
+                  .arg(key, charger_api::isSecretKey(key) ? common::redactedMark() : value,
                        charger_api::boolDigit(httpOk), charger_api::boolDigit(cmdOk),
                        redactSecrets(reply.trimmed())));
     return cmdOk;

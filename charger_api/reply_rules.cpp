@@ -1,7 +1,7 @@
 #include "charger_api/reply_rules.h"
 
-#include "app/safe_text.h"
-#include "app/word_rules.h"
+#include "common/safe_text.h"
+#include "common/word_rules.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -32,8 +32,8 @@ bool runCommandAccepted(bool httpOk, const QString &reply)
 {
     static const QStringList positive = {QStringLiteral("ok"), QStringLiteral("success")};
     const QString lowered = normalizedReply(reply);
-    return httpOk && app::containsAnyPositiveWord(lowered, positive) &&
-           !app::containsAnyWord(lowered, refusalWords());
+    return httpOk && common::containsAnyPositiveWord(lowered, positive) &&
+           !common::containsAnyWord(lowered, refusalWords());
 }
 
 bool rebootCommandAccepted(bool httpOk, const QString &reply)
@@ -41,16 +41,16 @@ bool rebootCommandAccepted(bool httpOk, const QString &reply)
     static const QStringList positive = {QStringLiteral("ok"), QStringLiteral("success"),
                                          QStringLiteral("reboot")};
     const QString lowered = normalizedReply(reply);
-    return httpOk && app::containsAnyPositiveWord(lowered, positive) &&
-           !app::containsAnyWord(lowered, refusalWords());
+    return httpOk && common::containsAnyPositiveWord(lowered, positive) &&
+           !common::containsAnyWord(lowered, refusalWords());
 }
 
 bool setValueAccepted(bool httpOk, const QString &reply)
 {
     const QString lowered = normalizedReply(reply);
-    return httpOk && (app::containsPositiveWord(lowered, QStringLiteral("set ok")) ||
+    return httpOk && (common::containsPositiveWord(lowered, QStringLiteral("set ok")) ||
                       lowered == QLatin1String("ok") ||
-                      app::containsPositiveWord(lowered, QStringLiteral("success")));
+                      common::containsPositiveWord(lowered, QStringLiteral("success")));
 }
 
 QString settingValueFromReply(const QString &reply)
@@ -123,7 +123,7 @@ QString decodedReplyText(const QByteArray &body)
 
 QString replyTextFromBody(const QByteArray &body)
 {
-    return app::withoutLoneSurrogates(decodedReplyText(body));
+    return common::withoutLoneSurrogates(decodedReplyText(body));
 }
 
 QString boolDigit(bool value)

@@ -1,7 +1,7 @@
-#include "app/local_wait.h"
 #include "app/mainwindow.h"
 #include "charger_api/apiclient.h"
 #include "charger_api/reply_rules.h"
+#include "common/local_wait.h"
 #include "maintenance/maintenance_rules.h"
 
 #include <QListWidget>
@@ -80,7 +80,7 @@ bool MainWindow::cleanupDeviceFiles()
     QString listing;
     bool listed = api->sendCommand(listCommand, listing, cleanupTimeoutMs);
     if (!listed || listing.trimmed().isEmpty()) {
-        app::waitLocally(listingRetryPauseMs, interruption);
+        common::waitLocally(listingRetryPauseMs, interruption);
         listed = api->sendCommand(listCommand, listing, cleanupTimeoutMs);
     }
     if (!listed) {

@@ -1,5 +1,5 @@
-#include "app/local_wait.h"
 #include "app/mainwindow.h"
+#include "common/local_wait.h"
 #include "netctl/netsh_commands.h"
 #include "netctl/netsh_runner.h"
 
@@ -63,6 +63,6 @@ void MainWindow::requestOriginalNetworkRejoin()
 {
     // Connects by the profile Windows already stores for that network; nothing is written.
     netctl::executeNetsh(netctl::disconnectInterfaceArgs(wifiInterface), interruption);
-    app::waitLocally(reconnectPauseMs, interruption);
+    common::waitLocally(reconnectPauseMs, interruption);
     netctl::executeNetsh(netctl::reconnectArgs(originalSsid, wifiInterface), interruption);
 }

@@ -1,5 +1,5 @@
-#include "app/local_wait.h"
 #include "app/mainwindow.h"
+#include "common/local_wait.h"
 #include "netctl/netsh_commands.h"
 #include "netctl/netsh_parse.h"
 #include "netctl/netsh_runner.h"
@@ -43,7 +43,7 @@ void MainWindow::findChargerNetworks()
                 found);
         }
         if (found.isEmpty() && attempt < attempts)
-            app::waitLocally(pauseBetweenAttemptsMs, interruption);
+            common::waitLocally(pauseBetweenAttemptsMs, interruption);
     }
 
     chargerList->addItems(found);

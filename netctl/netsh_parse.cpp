@@ -1,6 +1,6 @@
 #include "netctl/netsh_parse.h"
 
-#include "app/word_rules.h"
+#include "common/word_rules.h"
 
 #include <QSet>
 #include <QStringView>
@@ -145,7 +145,7 @@ QString parseFirstDottedQuad(const QString &text)
 
 bool connectSucceeded(const QString &connectOutput)
 {
-    return app::containsPositiveWord(connectOutput.toLower(), QStringLiteral("success"));
+    return common::containsPositiveWord(connectOutput.toLower(), QStringLiteral("success"));
 }
 
 bool isChargerSsid(const QString &ssid)

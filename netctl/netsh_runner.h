@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace app {
+namespace common {
 class Interruption;
 }
 
@@ -27,11 +27,11 @@ struct NetshRun
 // killed. At most maxOutputBytes of each stream are kept; a run that writes more is ended and not
 // finished. Nothing is started while `stop` is raised, and raising it ends the wait.
 NetshRun runNetsh(const QStringList &arguments, int timeoutMs,
-                  const app::Interruption *stop = nullptr);
+                  const common::Interruption *stop = nullptr);
 
 // Runs netsh for a command whose output nobody reads (it goes to the program's own output) and
 // waits for it to exit, at most executeTimeoutMs; a run still going then is killed.
-void executeNetsh(const QStringList &arguments, const app::Interruption *stop = nullptr);
+void executeNetsh(const QStringList &arguments, const common::Interruption *stop = nullptr);
 
 constexpr int executeTimeoutMs = 30000;
 constexpr qint64 maxOutputBytes = 1024 * 1024;

@@ -1,7 +1,7 @@
-#include "app/local_wait.h"
 #include "app/mainwindow.h"
 #include "charger_api/apiclient.h"
 #include "charger_api/reply_rules.h"
+#include "common/local_wait.h"
 #include "provisioning/verify_rules.h"
 #include "provisioning/wifi_scan_parse.h"
 
@@ -88,7 +88,7 @@ bool MainWindow::configureDeviceWifi(const QString &ssid, const QString &passwor
                 "Wi-Fi credentials saved (no immediate reboot; continuing to firmware update)."));
             return true;
         }
-        app::waitLocally(writeRetryPauseMs, interruption);
+        common::waitLocally(writeRetryPauseMs, interruption);
     }
     chargerResult = {app::Outcome::WriteFailed,
                      QStringLiteral("set and save not accepted in %1 attempts").arg(writeAttempts)};
@@ -125,7 +125,7 @@ bool MainWindow::verifyWifiAuthBeforeReboot(const QString &ssid, const QString &
             break;
         }
         if (attempt < gateAttempts)
-            app::waitLocally(gateRetryPauseMs, interruption);
+            common::waitLocally(gateRetryPauseMs, interruption);
     }
     setStatus(QStringLiteral("Wi-Fi verify inconclusive; proceeding to reboot."));
     return true;

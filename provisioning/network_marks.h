@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <Qt>
 
 namespace provisioning {
 
@@ -11,6 +12,10 @@ enum class SignalLevel { Strong, Fair, Weak };
 
 // Strong from -60 dBm, fair from -75 dBm, weak below: a charger tends to drop a weak network.
 SignalLevel signalLevel(int rssi);
+
+// The list item's data role that carries networkSummary() from the scan to the item-picked
+// handler.
+constexpr int networkSummaryRole = Qt::UserRole;
 
 // True when the check before the write can test a password for this security word.
 bool canVerifySecurity(const QString &securityWord);

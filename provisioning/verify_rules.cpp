@@ -1,7 +1,7 @@
 #include "provisioning/verify_rules.h"
 
-#include "app/word_rules.h"
 #include "charger_api/reply_rules.h"
+#include "common/word_rules.h"
 
 #include <QCryptographicHash>
 #include <QPasswordDigestor>
@@ -81,11 +81,11 @@ QString shortVerifyCommand(const QString &ssid, const QString &bssid, const QStr
 VerifyOutcome classifyVerifyReply(bool httpOk, const QString &reply, VerifyStage stage)
 {
     const QString lowered = charger_api::normalizedReply(reply);
-    if (httpOk && app::containsAnyPositiveWord(lowered, passedWords()))
+    if (httpOk && common::containsAnyPositiveWord(lowered, passedWords()))
         return VerifyOutcome::Passed;
-    if (app::containsAnyWord(lowered, badCredentialWords(stage)))
+    if (common::containsAnyWord(lowered, badCredentialWords(stage)))
         return VerifyOutcome::BadCredentials;
-    if (app::containsAnyWord(lowered, unsupportedWords()))
+    if (common::containsAnyWord(lowered, unsupportedWords()))
         return VerifyOutcome::Unsupported;
     return VerifyOutcome::Inconclusive;
 }

@@ -4,35 +4,11 @@
 #include "provisioning/wifi_scan_parse.h"
 
 #include <QListWidget>
-#include <QPainter>
-#include <QPixmap>
 
 namespace {
 
 constexpr int scanTimeoutMs = 15000;
 constexpr int attemptsPerCommand = 2;
-
-// Signal bars, one to three filled; amber with a "!" when the password check cannot test the
-// network's security.
-QIcon networkIcon(const provisioning::WlanScanRow &row)
-{
-    const int filled = 3 - int(provisioning::signalLevel(row.rssi));
-    const bool checkable = provisioning::canVerifySecurity(row.security);
-    const QColor on = checkable ? QColor(0x7d, 0xd3, 0xfc) : QColor(0xf5, 0x9e, 0x0b);
-    QPixmap pixmap(24, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    for (int bar = 0; bar < 3; ++bar) {
-        const int height = 6 + 4 * bar;
-        painter.fillRect(QRect(bar * 5, 16 - height, 4, height),
-                         bar < filled ? on : QColor(0x2b, 0x3b, 0x55));
-    }
-    if (!checkable) {
-        painter.fillRect(QRect(18, 1, 3, 9), on);
-        painter.fillRect(QRect(18, 12, 3, 3), on);
-    }
-    return QIcon(pixmap);
-}
 
 } // namespace
 
@@ -76,9 +52,10 @@ void MainWindow::onScanTargetWifi()
         if (row.bssid.isEmpty())
             continue;
         const QString summary = provisioning::networkSummary(row);
-        item->setIcon(networkIcon(row));
+        item->setIcon(signalBarsIcon(3 - int(provisioning::signalLevel(row.rssi)),
+                                     provisioning::canVerifySecurity(row.security)));
         item->setToolTip(summary);
-        item->setData(Qt::UserRole, summary);
+        item->setData(provisioning::networkSummaryRole, summary);
     }
     setStatus(QStringLiteral("Found %1 Wi-Fi network(s) from charger scan.").arg(ssids.size()));
 }

@@ -1,6 +1,6 @@
 #include "provisioning/wifi_scan_parse.h"
 
-#include "app/safe_text.h"
+#include "common/safe_text.h"
 
 #include <QHash>
 #include <QJsonArray>
@@ -674,7 +674,7 @@ bool isPlausibleSsid(const QString &text)
 
 QStringList parseScanReply(const QString &rawScan)
 {
-    const QString text = app::withoutLoneSurrogates(rawScan);
+    const QString text = common::withoutLoneSurrogates(rawScan);
     Candidates candidates;
 
     addScanTableCandidates(text, candidates);
@@ -710,7 +710,7 @@ bool findTargetRow(const QString &scanText, const QString &ssid, WlanScanRow &ro
 
 QList<WlanScanRow> strongestRows(const QString &scanText, const QStringList &ssids)
 {
-    const QString text = app::withoutLoneSurrogates(scanText);
+    const QString text = common::withoutLoneSurrogates(scanText);
     // Each asked name starts at -999 dBm, so a row at -999 or below is never taken.
     QHash<QString, WlanScanRow> strongest;
     for (const QString &ssid : ssids)

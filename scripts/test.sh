@@ -5,6 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+bash scripts/check-layers.sh
 bash scripts/build.sh debug >/dev/null
 bash scripts/build-windows.sh >/dev/null
 (cd build && ctest --output-on-failure -j2)

@@ -2,6 +2,7 @@
 // way Windows does, against a simulated laptop kept in a JSON state file, and journals every
 // invocation. See README.md for the state and journal formats.
 
+#include "console.h"
 #include "simulated_laptop.h"
 
 #include <QDir>
@@ -15,66 +16,13 @@
 
 #include <cstdio>
 
-#ifdef Q_OS_WIN
-#include <qt_windows.h>
-
-#include <shellapi.h>
-#endif
-
+using netsh_standin::addInvocation;
+using netsh_standin::arguments;
+using netsh_standin::encoded;
 using netsh_standin::Reply;
 using netsh_standin::SimulatedLaptop;
 
 namespace {
-
-// netsh writes into a pipe in the console's OEM code page on Windows, which differs from the
-// ANSI one; elsewhere the local 8-bit encoding stands in for it.
-QByteArray encoded(const QString &text)
-{
-#ifdef Q_OS_WIN
-    const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
-    const int size =
-        WideCharToMultiByte(GetOEMCP(), 0, wide, int(text.size()), nullptr, 0, nullptr, nullptr);
-    QByteArray bytes(qMax(size, 0), Qt::Uninitialized);
-    WideCharToMultiByte(GetOEMCP(), 0, wide, int(text.size()), bytes.data(), size, nullptr,
-                        nullptr);
-    return bytes;
-#else
-    return text.toLocal8Bit();
-#endif
-}
-
-// The arguments after the program name. On Windows they are split from the raw command line by
-// the rules netsh itself follows (CommandLineToArgvW), so that a wrongly quoted command line shows.
-QStringList arguments(int argc, char *argv[])
-{
-    QStringList args;
-#ifdef Q_OS_WIN
-    Q_UNUSED(argc);
-    Q_UNUSED(argv);
-    int count = 0;
-    wchar_t **split = CommandLineToArgvW(GetCommandLineW(), &count);
-    for (int i = 1; split && i < count; ++i)
-        args << QString::fromWCharArray(split[i]);
-    LocalFree(split);
-#else
-    for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
-#endif
-    return args;
-}
-
-// On Windows the journal also keeps which netsh.exe ran and its raw command line.
-void addInvocation(QJsonObject &entry)
-{
-#ifdef Q_OS_WIN
-    wchar_t program[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
-    entry.insert(QStringLiteral("program"), QString::fromWCharArray(program, int(length)));
-    entry.insert(QStringLiteral("commandLine"), QString::fromWCharArray(GetCommandLineW()));
-#else
-    Q_UNUSED(entry);
-#endif
-}
 
 void writeTo(FILE *stream, const QString &text)
 {

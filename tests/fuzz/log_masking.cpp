@@ -1,4 +1,4 @@
-#include "app/setup_log_format.h"
+#include "common/redaction.h"
 #include "fuzz_input.h"
 
 #include <QJsonArray>
@@ -9,10 +9,10 @@
 // The masked text, which holds no more line ends than the text and which masking leaves alone.
 static QString masked(const QString &text, const QStringList &secrets)
 {
-    const QString result = app::redactSecrets(text, secrets);
+    const QString result = common::redactSecrets(text, secrets);
     require(result.count(u'\n') <= text.count(u'\n') && result.count(u'\r') <= text.count(u'\r'),
             "masking adds no line end");
-    require(app::redactSecrets(result, secrets) == result, "masking twice equals masking once");
+    require(common::redactSecrets(result, secrets) == result, "masking twice equals masking once");
     return result;
 }
 
@@ -35,7 +35,7 @@ static void checkMasking(const QString &input)
     const QString before = input.section(QChar(0), 1, 1);
     const QString after = input.section(QChar(0), 2);
     // The mark that stands for a secret is the one text masking cannot take out.
-    if (!secret.isEmpty() && !app::redactedMark().contains(secret)) {
+    if (!secret.isEmpty() && !common::redactedMark().contains(secret)) {
         for (const QString &form : writtenForms(secret)) {
             const QString result = masked(before + form + after, {secret});
             // No one types half a surrogate pair, so only its plain form must go.
@@ -44,7 +44,7 @@ static void checkMasking(const QString &input)
         }
     }
     const QString passkey = QStringLiteral("wlan.passkey ") + secret;
-    if (!secret.isEmpty() && !secret.contains(u'"') && !app::redactedMark().startsWith(secret) &&
+    if (!secret.isEmpty() && !secret.contains(u'"') && !common::redactedMark().startsWith(secret) &&
         std::none_of(secret.begin(), secret.end(), [](QChar c) { return c.isSpace(); }))
         require(!masked(before + passkey + after, {}).contains(passkey),
                 "a passkey value survives masking");

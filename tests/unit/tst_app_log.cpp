@@ -1,5 +1,6 @@
-#include "app/result_record.h"
+#include "app/result_record_format.h"
 #include "app/setup_log_format.h"
+#include "common/redaction.h"
 
 #include <QTest>
 #include <QTimeZone>
@@ -60,7 +61,7 @@ void AppLogTest::redaction()
 {
     QFETCH(QString, text);
     QFETCH(QStringList, secrets);
-    QTEST(app::redactSecrets(text, secrets), "logged");
+    QTEST(common::redactSecrets(text, secrets), "logged");
 }
 
 void AppLogTest::lines()

@@ -1,8 +1,8 @@
-#include "app/local_wait.h"
+#include "common/local_wait.h"
 
 #include <QTimer>
 
-namespace app {
+namespace common {
 
 void waitLocally(int timeoutMs, const Interruption *stop,
                  const std::function<void(QEventLoop &)> &endOn)
@@ -21,4 +21,4 @@ void waitLocally(int timeoutMs, const Interruption *stop,
     loop.exec();
 }
 
-} // namespace app
+} // namespace common

@@ -1,6 +1,6 @@
-#include "app/word_rules.h"
+#include "common/word_rules.h"
 
-namespace app {
+namespace common {
 
 namespace {
 
@@ -73,4 +73,4 @@ bool containsAnyWord(const QString &lowered, const QStringList &words)
     return false;
 }
 
-} // namespace app
+} // namespace common

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-namespace app {
+namespace common {
 
 // Raised when the window is closed while an operation runs: every wait ends at once, and the
 // charger channel and the netsh runner start nothing new until it is cleared.
@@ -37,4 +37,4 @@ private:
 void waitLocally(int timeoutMs, const Interruption *stop,
                  const std::function<void(QEventLoop &)> &endOn = {});
 
-} // namespace app
+} // namespace common

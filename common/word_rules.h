@@ -5,7 +5,7 @@
 
 // How the charger's replies and netsh's messages are read for words. Every judgement of the
 // system that looks for a positive word goes through here.
-namespace app {
+namespace common {
 
 // A positive word counts only where no ASCII letter or digit stands right before it, where a word
 // ending in "ok" has none right after it ("token", "broken" and "okay" are not "ok"), and where
@@ -17,4 +17,4 @@ bool containsAnyPositiveWord(const QString &lowered, const QStringList &words);
 // Negative words are plain substrings of the lowered text.
 bool containsAnyWord(const QString &lowered, const QStringList &words);
 
-} // namespace app
+} // namespace common

@@ -1,6 +1,6 @@
-#include "app/safe_text.h"
+#include "common/safe_text.h"
 
-namespace app {
+namespace common {
 
 QString withoutLoneSurrogates(const QString &text)
 {
@@ -22,4 +22,4 @@ QString withoutLoneSurrogates(const QString &text)
     return result;
 }
 
-} // namespace app
+} // namespace common
