@@ -24,6 +24,10 @@ namespace common {
 class Interruption;
 }
 
+namespace netctl {
+enum class FreshScan;
+}
+
 namespace provisioning {
 struct WlanScanRow;
 enum class VerifyOutcome;
@@ -113,6 +117,7 @@ private:
 
     // netctl/
     void findChargerNetworks();
+    netctl::FreshScan askForFreshScan();
     void applyStaticAddress();
     void wifiInterfaceName();
     QString currentWifiSsid();
@@ -173,6 +178,8 @@ private:
     QCheckBox *optConfigureWifi = nullptr;
     QCheckBox *optFirmwareUpdate = nullptr;
     QString wifiInterface;
+    // The GUID netsh prints for that interface; empty when it printed none.
+    QString wifiInterfaceGuid;
     QString originalSsid;
     bool completeSetupMode = false;
     bool identityLogged = false;

@@ -3,6 +3,7 @@
 #include "netctl/netsh_commands.h"
 #include "netctl/netsh_parse.h"
 #include "netctl/netsh_runner.h"
+#include "netctl/wifi_scan_request.h"
 
 #include <QListWidget>
 
@@ -11,6 +12,8 @@ namespace {
 constexpr int showNetworksTimeoutMs = 7000;
 constexpr int attempts = 3;
 constexpr int pauseBetweenAttemptsMs = 900;
+// Drivers must finish a scan within 4 s.
+constexpr int freshScanBoundMs = 4000;
 
 QString listingText(const netctl::NetshRun &run)
 {
@@ -32,6 +35,12 @@ void MainWindow::findChargerNetworks()
     chargerList->clear();
     QStringList found;
     for (int attempt = 1; found.isEmpty() && attempt <= attempts && !stopRequested(); ++attempt) {
+        const netctl::FreshScan scan = askForFreshScan();
+        if (scan == netctl::FreshScan::Denied) {
+            setStatus(QStringLiteral("Windows is withholding Wi-Fi information from this program: "
+                                     "turn on Location access, then try again."));
+            return;
+        }
         netctl::parseChargerSsids(
             listingText(
                 netctl::runNetsh(netctl::showNetworksArgs(), showNetworksTimeoutMs, interruption)),
@@ -42,7 +51,8 @@ void MainWindow::findChargerNetworks()
                                              showNetworksTimeoutMs, interruption)),
                 found);
         }
-        if (found.isEmpty() && attempt < attempts)
+        // Where Windows scans anew, the next attempt's scan is the wait.
+        if (found.isEmpty() && attempt < attempts && scan == netctl::FreshScan::NotAvailable)
             common::waitLocally(pauseBetweenAttemptsMs, interruption);
     }
 
@@ -53,4 +63,15 @@ void MainWindow::findChargerNetworks()
         setStatus(QStringLiteral("No JuiceNet found. Move closer to charger, keep lights flashing "
                                  "blue, then scan again."));
     }
+}
+
+netctl::FreshScan MainWindow::askForFreshScan()
+{
+    QString note;
+    const netctl::FreshScan scan = netctl::requestFreshScan(
+        wifiInterfaceGuid, freshScanBoundMs, interruption,
+        [this]() { setStatus(QStringLiteral("Asking Windows for a fresh Wi-Fi scan...")); }, note);
+    if (!note.isEmpty())
+        appendLog(note);
+    return scan;
 }

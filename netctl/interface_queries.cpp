@@ -14,6 +14,7 @@ void MainWindow::wifiInterfaceName()
     const netctl::NetshRun run =
         netctl::runNetsh(netctl::showInterfacesArgs(), showInterfacesTimeoutMs, interruption);
     wifiInterface = netctl::parseInterfaceName(run.out);
+    wifiInterfaceGuid = netctl::parseInterfaceGuid(run.out, wifiInterface);
 }
 
 QString MainWindow::currentWifiSsid()

@@ -93,6 +93,29 @@ QString parseInterfaceName(const QString &showInterfaces)
     return name;
 }
 
+QString parseInterfaceGuid(const QString &showInterfaces, const QString &interfaceName)
+{
+    QString nameLabel;
+    QString guid;
+    if (interfaceName.isEmpty())
+        return guid;
+    forEachLine(showInterfaces, [&](QStringView line) {
+        const qsizetype colon = line.indexOf(u':');
+        if (colon < 0)
+            return false;
+        const QStringView label = line.left(colon).trimmed();
+        if (nameLabel.isEmpty()) {
+            if (line.mid(colon + 1).trimmed() == interfaceName)
+                nameLabel = label.toString();
+            return false;
+        }
+        if (label == nameLabel)
+            return true;
+        return readLabelValue(line, QLatin1String("GUID"), false, guid);
+    });
+    return guid;
+}
+
 QString parseCurrentSsid(const QString &showInterfaces)
 {
     QString ssid;

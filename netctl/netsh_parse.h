@@ -11,6 +11,11 @@ namespace netctl {
 // The first non-empty "Name : ..." value of "wlan show interfaces", or empty text.
 QString parseInterfaceName(const QString &showInterfaces);
 
+// The "GUID : ..." value of the interface block that `interfaceName` begins, or empty text. The
+// block begins with the line whose value is that name, whatever its label's language, and ends
+// where a line with the same label begins the next one; "GUID" is the same in every language.
+QString parseInterfaceGuid(const QString &showInterfaces, const QString &interfaceName);
+
 // The first non-empty "SSID : ..." value of "wlan show interfaces" that does not begin with
 // "BSSID", or empty text.
 QString parseCurrentSsid(const QString &showInterfaces);

@@ -2,9 +2,9 @@
 # Cross-builds the product for 64-bit Windows (MinGW-w64 against the Qt for Windows in
 # ../shared/windows-qt/) and writes dist/zephyl-wifi-setup-<version>-win64.zip: the program with
 # its icon and embedded manifest, the Qt and MinGW runtime DLLs it loads, the Windows platform
-# plugin, the icon image plugin, and Qt's licence with where its source comes from. The netsh
-# stand-in is built for Windows too, into build-windows/netsh-standin/ with the DLLs it needs,
-# for the check under Wine. Prints the zip's path.
+# plugin, the icon image plugin, and Qt's licence with where its source comes from. The netsh and
+# wlanapi.dll stand-ins are built for Windows too, into build-windows/netsh-standin/ with the
+# DLLs they need, for the check under Wine. Prints the zip's path.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -17,7 +17,7 @@ if [ ! -f "$qt/lib/cmake/Qt6/qt.toolchain.cmake" ]; then
 fi
 cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release -DZEPHYL_BUILD_TESTS=OFF \
     -DCMAKE_TOOLCHAIN_FILE="$PWD/$qt/lib/cmake/Qt6/qt.toolchain.cmake" >/dev/null
-cmake --build build-windows -j"$(nproc)" --target zephyl-wifi-setup netsh >/dev/null
+cmake --build build-windows -j"$(nproc)" --target zephyl-wifi-setup netsh wlanapi >/dev/null
 
 version=$(sed -n 's/^project(ZephylWifiSetup VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 name=zephyl-wifi-setup-$version-win64
@@ -44,7 +44,8 @@ rm -f "dist/$name.zip"
 standin=build-windows/netsh-standin
 rm -rf "$standin"
 mkdir -p "$standin"
-cp build-windows/sim/netsh/netsh.exe "$qt/bin/Qt6Core.dll" "$standin/"
+cp build-windows/sim/netsh/netsh.exe build-windows/sim/wlanapi/wlanapi.dll "$qt/bin/Qt6Core.dll" \
+    "$standin/"
 for dll in "${runtime[@]}"; do cp "$qt/bin/$dll" "$standin/"; done
 
 echo "dist/$name.zip"

@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
           libgl1-mesa-dev xvfb xauth imagemagick libxml2-utils wpasupplicant curl iproute2
-          util-linux fonts-dejavu-core matchbox-window-manager wmctrl
+          util-linux fonts-dejavu-core matchbox-window-manager wmctrl xdotool
           g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev qt6-base-dev-tools wine64 xz-utils)
 missing=()
 for package in "${packages[@]}"; do

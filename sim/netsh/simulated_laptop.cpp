@@ -220,6 +220,10 @@ QString str(const QJsonObject &o, const char *key, const QString &fallback = QSt
 // A network without an "interfaces" list is in range of every adapter.
 bool visibleOn(const QJsonObject &network, const QString &interfaceName)
 {
+    // Opened a moment ago: missing from Windows' cached list until a scan (the wlanapi.dll
+    // stand-in's) clears the key.
+    if (network.value(QStringLiteral("awaitsScan")).toBool())
+        return false;
     const QJsonValue seenBy = network.value(QStringLiteral("interfaces"));
     if (!seenBy.isArray())
         return true;

@@ -12,8 +12,9 @@
 #   copied to WORK, which also receives hosts, charger-journal.jsonl, netsh-journal.jsonl, home/
 #   and the helpers' output.
 #   ZEPHYL_E2E_LOGS names the folder the setup log is awaited in (default: Documents/Zephyl-Logs
-#   of the private HOME); with ZEPHYL_E2E_SCREENSHOT set, the 1366x768 screen is saved there as a
-#   PNG once the program is ready.
+#   of the private HOME); ZEPHYL_E2E_ACTIONS names a script run as "bash SCRIPT WORK LOGS" once
+#   the program is ready (what a user does before closing the window); with ZEPHYL_E2E_SCREENSHOT
+#   set, the 1366x768 screen is saved there as a PNG after that.
 set -euo pipefail
 work="$1" data="$2" sim="$3" netsh_dir="$4" program="$5"
 shift 5
@@ -69,6 +70,9 @@ logs="${ZEPHYL_E2E_LOGS:-$HOME/Documents/Zephyl-Logs}"
 ready() { grep -qs "STATUS: Ready\." "$logs"/*.log; }
 gone_or_ready() { gone || ready; }
 retry gone_or_ready
+if [ -n "${ZEPHYL_E2E_ACTIONS:-}" ]; then
+    bash "$ZEPHYL_E2E_ACTIONS" "$work" "$logs"
+fi
 if [ -n "${ZEPHYL_E2E_SCREENSHOT:-}" ]; then
     sleep 1 # the last paint after "Ready."
     import -window root "$ZEPHYL_E2E_SCREENSHOT"

@@ -101,26 +101,47 @@ void checkStartUpRequests(const QString &work)
     QCOMPARE(requests, expectedRequests);
 }
 
-// Start-up reads the adapter and its addressing; the close restores it. Each argument list as a
-// JSON array, so a name split at its blank shows as two elements.
-void checkNetshCommands(const QList<QJsonObject> &entries, const QString &adapter)
+// Start-up reads the adapter and its addressing, then come the clicks' calls, and the close
+// restores it. Each argument list as a JSON array, so a name split at its blank shows as two
+// elements; of the WLAN API calls, the scan requests with their interface.
+void checkNetshCommands(const QList<QJsonObject> &entries, const QString &adapter,
+                        const QStringList &clicks = {})
 {
     QStringList netsh;
-    for (const QJsonObject &entry : entries)
-        netsh << QString::fromUtf8(QJsonDocument(entry.value(QStringLiteral("argv")).toArray())
-                                       .toJson(QJsonDocument::Compact));
-    const QStringList expectedNetsh{
+    for (const QJsonObject &entry : entries) {
+        const QString wlanapi = entry.value(QStringLiteral("wlanapi")).toString();
+        if (wlanapi == u"WlanScan")
+            netsh << wlanapi + u' ' + entry.value(QStringLiteral("guid")).toString();
+        else if (wlanapi.isEmpty())
+            netsh << QString::fromUtf8(QJsonDocument(entry.value(QStringLiteral("argv")).toArray())
+                                           .toJson(QJsonDocument::Compact));
+    }
+    QStringList expectedNetsh{
         QStringLiteral(R"(["wlan","show","interfaces"])"),
-        QStringLiteral(R"(["interface","ip","show","addresses","%1"])").arg(adapter),
-        QStringLiteral(R"(["interface","ip","set","address","name=%1","source=dhcp"])")
-            .arg(adapter),
-        QStringLiteral(R"(["interface","ip","set","dns","name=%1","source=dhcp"])").arg(adapter)};
+        QStringLiteral(R"(["interface","ip","show","addresses","%1"])").arg(adapter)};
+    expectedNetsh
+        << clicks
+        << QStringLiteral(R"(["interface","ip","set","address","name=%1","source=dhcp"])")
+               .arg(adapter)
+        << QStringLiteral(R"(["interface","ip","set","dns","name=%1","source=dhcp"])").arg(adapter);
     QCOMPARE(netsh, expectedNetsh);
 }
 
+// Every handle the WLAN API opened is closed and every list it handed out is freed.
+void checkWlanApiBalanced(const QList<QJsonObject> &entries)
+{
+    QMap<QString, int> calls;
+    for (const QJsonObject &entry : entries)
+        ++calls[entry.value(QStringLiteral("wlanapi")).toString()];
+    QCOMPARE(calls.value(QStringLiteral("WlanCloseHandle")),
+             calls.value(QStringLiteral("WlanOpenHandle")));
+    QCOMPARE(calls.value(QStringLiteral("WlanFreeMemory")),
+             calls.value(QStringLiteral("WlanEnumInterfaces")));
+}
+
 // The log's header, and every entry but the charger exchanges, which the window tests check line
-// by line.
-void checkLog(const QString &folder, const QString &adapter)
+// by line; `clicks` are the entries the clicks after "Ready." write.
+void checkLog(const QString &folder, const QString &adapter, const QStringList &clicks = {})
 {
     const QStringList lines = logLines(folder);
     QVERIFY2(lines.size() > 4, qPrintable(folder));
@@ -139,14 +160,14 @@ void checkLog(const QString &folder, const QString &adapter)
         if (!entry.isEmpty() && !entry.startsWith(QStringLiteral("CMD ")))
             entries << entry;
     }
-    const QStringList expectedEntries{
-        QStringLiteral("=== Charger Identity ==="),
-        QStringLiteral("Serial: ZP2-0001234"),
-        QStringLiteral("MAC: 70:b3:d5:12:34:56"),
-        QStringLiteral("Device UUID: ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10"),
-        QStringLiteral("========================"),
-        QStringLiteral("STATUS: Ready."),
-        QStringLiteral("Laptop network restored to DHCP on interface: ") + adapter};
+    QStringList expectedEntries{QStringLiteral("=== Charger Identity ==="),
+                                QStringLiteral("Serial: ZP2-0001234"),
+                                QStringLiteral("MAC: 70:b3:d5:12:34:56"),
+                                QStringLiteral("Device UUID: ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10"),
+                                QStringLiteral("========================"),
+                                QStringLiteral("STATUS: Ready.")};
+    expectedEntries << clicks
+                    << QStringLiteral("Laptop network restored to DHCP on interface: ") + adapter;
     QCOMPARE(entries, expectedEntries);
 }
 
@@ -159,7 +180,7 @@ class E2eProduct : public QObject
 private slots:
     void init();
     void startsOnTheJoinedChargerAndRestoresTheLaptopWhenClosed();
-    void windowsBuildUnderWineRunsTheSystemNetshWithExactArguments();
+    void windowsBuildUnderWineScansAndRunsTheSystemNetshWithExactArguments();
 };
 
 void E2eProduct::init()
@@ -167,7 +188,7 @@ void E2eProduct::init()
     const QString unavailable = namespacesUnavailable();
     if (!unavailable.isEmpty())
         QSKIP(qPrintable(unavailable + QStringLiteral("; the end-to-end test is skipped.")));
-    for (const char *tool : {"Xvfb", "matchbox-window-manager", "wmctrl"}) {
+    for (const char *tool : {"Xvfb", "matchbox-window-manager", "wmctrl", "xdotool"}) {
         QVERIFY2(!QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty(),
                  qPrintable(QStringLiteral("%1 is missing; scripts/install-deps.sh installs it")
                                 .arg(QString::fromLatin1(tool))));
@@ -195,8 +216,11 @@ void E2eProduct::startsOnTheJoinedChargerAndRestoresTheLaptopWhenClosed()
 // The zip's program under Wine, in a prefix whose system32\netsh.exe is the stand-in built for
 // Windows, with decoy netsh.exe files beside the program and in the current folder. The adapter
 // "WLAN Café 2" is written in the OEM code page (437), which differs from the ANSI one (1252).
-// Each stand-in splits its raw command line with CommandLineToArgvW, as netsh does.
-void E2eProduct::windowsBuildUnderWineRunsTheSystemNetshWithExactArguments()
+// Each stand-in splits its raw command line with CommandLineToArgvW, as netsh does. Once ready,
+// "Find Charger Wi-Fi" is clicked four times (find_charger_under_wine.sh): the wlanapi.dll
+// stand-in reports the scan's end, reports nothing, refuses, and is gone. JuiceNet-5E6F opened a
+// moment ago: it is listed only after a scan.
+void E2eProduct::windowsBuildUnderWineScansAndRunsTheSystemNetshWithExactArguments()
 {
     for (const char *file : {ZEPHYL_WINE, ZEPHYL_WINDOWS_ZIP, ZEPHYL_WINDOWS_NETSH_DIR}) {
         QVERIFY2(QFileInfo::exists(QString::fromUtf8(file)),
@@ -211,6 +235,7 @@ void E2eProduct::windowsBuildUnderWineRunsTheSystemNetshWithExactArguments()
     const QString logs =
         work.filePath(QStringLiteral("prefix/drive_c/users/%1/Documents/Zephyl-Logs")).arg(user);
     qputenv("ZEPHYL_E2E_LOGS", logs.toUtf8());
+    qputenv("ZEPHYL_E2E_ACTIONS", ZEPHYL_WINE_ACTIONS);
     QString output;
     QVERIFY2(runInNamespace(work.path(), QStringLiteral(ZEPHYL_E2E_DATA "/windows"),
                             QStringLiteral(ZEPHYL_WINDOWS_NETSH_DIR),
@@ -223,12 +248,29 @@ void E2eProduct::windowsBuildUnderWineRunsTheSystemNetshWithExactArguments()
     checkStartUpRequests(work.path());
     const QList<QJsonObject> entries =
         journal(work.filePath(QStringLiteral("netsh-journal.jsonl")));
-    checkNetshCommands(entries, QStringLiteral("WLAN Café 2"));
+    // The GUID netsh prints; no listing and no second attempt after the refusal.
+    const QString scan = QStringLiteral("WlanScan 3f2a9c1e-5b7d-4e8f-a6c2-9d0b1e4f7a35");
+    const QString listing = QStringLiteral(R"(["wlan","show","networks","mode=bssid"])");
+    checkNetshCommands(entries, QStringLiteral("WLAN Café 2"),
+                       {scan, listing, scan, listing, scan, listing});
+    checkWlanApiBalanced(entries);
     for (const QJsonObject &entry : entries) {
-        QCOMPARE(entry.value(QStringLiteral("program")).toString().toLower(),
-                 QStringLiteral("c:\\windows\\system32\\netsh.exe"));
+        if (!entry.contains(QStringLiteral("wlanapi")))
+            QCOMPARE(entry.value(QStringLiteral("program")).toString().toLower(),
+                     QStringLiteral("c:\\windows\\system32\\netsh.exe"));
     }
-    checkLog(logs, QStringLiteral("WLAN Café 2"));
+    const QString asking = QStringLiteral("STATUS: Asking Windows for a fresh Wi-Fi scan...");
+    const QString found = QStringLiteral("STATUS: Found 2 charger network(s).");
+    checkLog(logs, QStringLiteral("WLAN Café 2"),
+             {asking, QStringLiteral("Fresh Wi-Fi scan finished."), found, asking,
+              QStringLiteral("No end of the fresh Wi-Fi scan reported within 4000 ms."), found,
+              QStringLiteral("Fresh Wi-Fi scan refused (access denied): Windows withholds Wi-Fi "
+                             "information while Location access is off."),
+              QStringLiteral("STATUS: Windows is withholding Wi-Fi information from this "
+                             "program: turn on Location access, then try again."),
+              QStringLiteral("No fresh Wi-Fi scan on this laptop (wlanapi.dll not loaded from the "
+                             "system folder); discovery reads the networks Windows has cached."),
+              found});
 }
 
 QTEST_GUILESS_MAIN(E2eProduct)

@@ -17,9 +17,12 @@ QString cap(const char *name)
     return QString::fromLocal8Bit(testsupport::readDataFile(path));
 }
 
-// What one parser makes of `output`; "chargers+" starts from an earlier pass's JUICENET-C0DE.
+// What one parser makes of `output`; "chargers+" starts from an earlier pass's JUICENET-C0DE,
+// "guid:X" reads the GUID of interface X.
 QString parsed(const QString &parser, const QString &output)
 {
+    if (parser.startsWith(u"guid:"))
+        return netctl::parseInterfaceGuid(output, parser.mid(5));
     if (parser == u"name")
         return netctl::parseInterfaceName(output);
     if (parser == u"ssid")
@@ -84,6 +87,10 @@ private slots:
         row("name", "an empty value takes no next line", cap("interfaces_empty_name_value_crlf"), "");
         row("name", "Interface name is no Name label", cap("networks_two_interfaces_crlf"), "");
         row("name", "a lone CR ends the value too", "Name : Wi-Fi\rState : up\r\n", "Wi-Fi");
+        row("guid:Wi-Fi 3", "the named adapter's block, the second of two", cap("interfaces_two_adapters_crlf"), "4cc5eb0f-c926-4910-a135-57a0707d49ef");
+        row("guid:Wi-Fi", "Wi-Fi is not Wi-Fi 2: the later block's", cap("interfaces_first_name_with_blank_crlf"), "6947e285-cbb3-4da9-a1f8-1e37ec485c3e");
+        row("guid:Wi-Fi", "a translated name label begins the block", "Nom : Wi-Fi\r\nGUID : 1a-2b\r\n", "1a-2b");
+        row("guid:A", "no GUID in its block: not the next adapter's", "Name : A\r\nState : up\r\nName : B\r\nGUID : 1a-2b", "");
         row("ssid", "SSID before BSSID: the SSID", cap("interfaces_connected_crlf"), "LUO-PC_Network");
         row("ssid", "LF, trailing blanks go", cap("interfaces_newer_layout"), "7-Deco-B71C-MLO");
         row("ssid", "AP BSSID, colocated APs: no SSID", cap("interfaces_two_adapters_crlf"), "alextrex");
