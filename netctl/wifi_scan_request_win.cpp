@@ -202,7 +202,10 @@ FreshScan requestFreshScan(const QString &interfaceGuid, int boundMs,
         return notAvailable(QStringLiteral("the WLAN service did not answer"), note);
     if (!session.chooseInterface(interfaceGuid, watch.interfaceGuid)) {
         return notAvailable(
-            QStringLiteral("no Wi-Fi interface with GUID \"%1\"").arg(interfaceGuid), note);
+            interfaceGuid.isEmpty()
+                ? QStringLiteral("netsh printed no GUID and there is not one Wi-Fi interface")
+                : QStringLiteral("no Wi-Fi interface with GUID %1").arg(interfaceGuid),
+            note);
     }
     if (!session.notifyTo(watch))
         return notAvailable(QStringLiteral("no scan notifications"), note);
@@ -220,11 +223,11 @@ FreshScan requestFreshScan(const QString &interfaceGuid, int boundMs,
         waiting();
     waitForScanEnd(watch, boundMs, stop);
     const std::lock_guard<std::mutex> lock(watch.mutex);
-    if (!watch.ended) {
-        note = QStringLiteral("No end of the fresh Wi-Fi scan reported within %1 ms.").arg(boundMs);
-    } else {
+    if (watch.ended) {
         note = watch.failed ? QStringLiteral("Fresh Wi-Fi scan failed.")
                             : QStringLiteral("Fresh Wi-Fi scan finished.");
+    } else if (!stop || !stop->isRaised()) {
+        note = QStringLiteral("No end of the fresh Wi-Fi scan reported within %1 ms.").arg(boundMs);
     }
     return FreshScan::Scanned;
 }
