@@ -166,13 +166,16 @@ private:
 void waitForScanEnd(ScanWatch &watch, int boundMs, const common::Interruption *stop)
 {
     common::waitLocally(boundMs, stop, [&watch](QEventLoop &loop) {
+        // The loop is gone when the wait returns; a late callback must not post to it then.
+        QObject::connect(&loop, &QObject::destroyed, [&watch]() {
+            const std::lock_guard<std::mutex> lock(watch.mutex);
+            watch.loop = nullptr;
+        });
         const std::lock_guard<std::mutex> lock(watch.mutex);
         watch.loop = &loop;
         if (watch.ended)
             QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
-    const std::lock_guard<std::mutex> lock(watch.mutex);
-    watch.loop = nullptr;
 }
 
 FreshScan notAvailable(const QString &reason, QString &note)
