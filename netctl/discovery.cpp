@@ -32,15 +32,19 @@ void MainWindow::findChargerNetworks()
     chargerList->clear();
     QStringList found;
     for (int attempt = 1; found.isEmpty() && attempt <= attempts && !stopRequested(); ++attempt) {
-        netctl::parseChargerSsids(
-            listingText(
-                netctl::runNetsh(netctl::showNetworksArgs(), showNetworksTimeoutMs, interruption)),
-            found);
+        const netctl::NetshRun listing =
+            netctl::runNetsh(netctl::showNetworksArgs(), showNetworksTimeoutMs, interruption);
+        // Windows withholds the list: no attempt can find anything until location access is on.
+        if (meetLocationGate(runningOperation, listing))
+            return;
+        netctl::parseChargerSsids(listingText(listing), found);
         if (found.isEmpty() && !wifiInterface.isEmpty()) {
-            netctl::parseChargerSsids(
-                listingText(netctl::runNetsh(netctl::showNetworksOnInterfaceArgs(wifiInterface),
-                                             showNetworksTimeoutMs, interruption)),
-                found);
+            const netctl::NetshRun onAdapter =
+                netctl::runNetsh(netctl::showNetworksOnInterfaceArgs(wifiInterface),
+                                 showNetworksTimeoutMs, interruption);
+            if (meetLocationGate(runningOperation, onAdapter))
+                return;
+            netctl::parseChargerSsids(listingText(onAdapter), found);
         }
         if (found.isEmpty() && attempt < attempts)
             common::waitLocally(pauseBetweenAttemptsMs, interruption);
