@@ -33,8 +33,7 @@ QString notJoinedText(const QString &interfaceName, const QString &ssid,
                       const std::optional<netctl::InterfaceReport> &last)
 {
     const QString head = QStringLiteral("%1 did not join %2 within %3 s; ")
-                             .arg(interfaceName, ssid)
-                             .arg(associationBoundMs / 1000);
+                             .arg(interfaceName, ssid, QString::number(associationBoundMs / 1000));
     if (!last)
         return head + QStringLiteral("netsh reported nothing for it.");
     const QString state = last->state.isEmpty() ? QStringLiteral("no state")
@@ -74,11 +73,11 @@ bool MainWindow::connectToWifi(const QString &ssid)
                      addProfileTimeoutMs, interruption);
     const netctl::NetshRun run =
         netctl::runNetsh(netctl::connectArgs(ssid, wifiInterface), connectTimeoutMs, interruption);
+    if (meetLocationGate(runningOperation, run))
+        return false;
     // The reply is in the display language and only says that Windows took the request; the
     // interface itself tells when the laptop has joined.
     appendLog(QStringLiteral("wlan connect: ") + netctl::netshTextForLog(run.out + run.err));
-    if (meetLocationGate(runningOperation, run))
-        return false;
     return waitForAssociation(ssid);
 }
 
