@@ -26,7 +26,8 @@ class Interruption;
 
 namespace netctl {
 enum class FreshScan;
-}
+struct NetshRun;
+} // namespace netctl
 
 namespace provisioning {
 struct WlanScanRow;
@@ -126,6 +127,16 @@ private:
     // Address and DNS of the known Wi-Fi interface back to DHCP.
     void returnLaptopToDhcp();
     void requestOriginalNetworkRejoin();
+    // Waits, watching the chosen interface, until it reports the SSID; false when it does not
+    // within the bound, the gate holds or the window closes.
+    bool waitForAssociation(const QString &ssid);
+    // True when the run met the location gate: then the notice shows and the status line and
+    // the log say so (netsh's notice once per operation). Any reader of WLAN information calls it.
+    bool meetLocationGate(const QString &operation, const netctl::NetshRun &run);
+    // The same for a gate found another way; `notice` is what Windows said.
+    void showLocationGate(const QString &operation, const QString &notice);
+    // "Try Again": reads the interfaces once; with the gate lifted, start-up's reads run again.
+    void retryAfterLocationGate();
 
     // maintenance/
     void refreshDeviceInfo();
@@ -203,5 +214,9 @@ private:
     QString chargerPasskey;
     QList<QByteArray> pendingResultLines;
     QWidget *resultPanel = nullptr;
+    // The inline notice above the pages while the location gate holds; built when first needed.
+    QWidget *locationNotice = nullptr;
+    // The running operation met the location gate (its notice is logged once per operation).
+    bool locationGateMet = false;
     QTableWidget *resultTable = nullptr;
 };

@@ -30,6 +30,7 @@ MainWindow::Operation::~Operation()
 void MainWindow::finishOperation()
 {
     runningOperation.clear();
+    locationGateMet = false;
     busyDelay->stop();
     busyBar->hide();
     if (busyCursorShown) {

@@ -11,6 +11,8 @@ QString windowStyleSheet()
         "QLabel#Metric { font-size: 18pt; font-weight: 700; color: #ffffff; }\n"
         "QLabel#Status { color: #7dd3fc; font-weight: 700; }\n"
         "QFrame#Card { background: #121a2a; border: 1px solid #26344a; border-radius: 14px; }\n"
+        "QFrame#Notice { background: #3a2e0a; border: 1px solid #facc15; border-radius: 10px; }\n"
+        "QFrame#Notice QLabel { background: transparent; color: #fef3c7; }\n"
         "QPushButton { background: #2563eb; color: white; border: none; border-radius: 9px; "
         "padding: 10px 12px; font-weight: 600; }\n"
         "QPushButton:hover { background: #1d4ed8; }\n"

@@ -35,21 +35,23 @@ void MainWindow::findChargerNetworks()
     chargerList->clear();
     QStringList found;
     for (int attempt = 1; found.isEmpty() && attempt <= attempts && !stopRequested(); ++attempt) {
+        // Windows withholds Wi-Fi information: no attempt can find anything until location
+        // access is on.
         const netctl::FreshScan scan = askForFreshScan();
-        if (scan == netctl::FreshScan::Denied) {
-            setStatus(QStringLiteral("Windows is withholding Wi-Fi information from this program: "
-                                     "turn on Location access, then try again."));
+        if (scan == netctl::FreshScan::Denied)
             return;
-        }
-        netctl::parseChargerSsids(
-            listingText(
-                netctl::runNetsh(netctl::showNetworksArgs(), showNetworksTimeoutMs, interruption)),
-            found);
+        const netctl::NetshRun listing =
+            netctl::runNetsh(netctl::showNetworksArgs(), showNetworksTimeoutMs, interruption);
+        if (meetLocationGate(runningOperation, listing))
+            return;
+        netctl::parseChargerSsids(listingText(listing), found);
         if (found.isEmpty() && !wifiInterface.isEmpty()) {
-            netctl::parseChargerSsids(
-                listingText(netctl::runNetsh(netctl::showNetworksOnInterfaceArgs(wifiInterface),
-                                             showNetworksTimeoutMs, interruption)),
-                found);
+            const netctl::NetshRun onAdapter =
+                netctl::runNetsh(netctl::showNetworksOnInterfaceArgs(wifiInterface),
+                                 showNetworksTimeoutMs, interruption);
+            if (meetLocationGate(runningOperation, onAdapter))
+                return;
+            netctl::parseChargerSsids(listingText(onAdapter), found);
         }
         // Where Windows scans anew, the next attempt's scan is the wait.
         if (found.isEmpty() && attempt < attempts && scan == netctl::FreshScan::NotAvailable)
@@ -71,7 +73,9 @@ netctl::FreshScan MainWindow::askForFreshScan()
     const netctl::FreshScan scan = netctl::requestFreshScan(
         wifiInterfaceGuid, freshScanBoundMs, interruption,
         [this]() { setStatus(QStringLiteral("Asking Windows for a fresh Wi-Fi scan...")); }, note);
-    if (!note.isEmpty())
+    if (scan == netctl::FreshScan::Denied)
+        showLocationGate(runningOperation, note);
+    else if (!note.isEmpty())
         appendLog(note);
     return scan;
 }

@@ -3,6 +3,8 @@
 #include "netctl/netsh_parse.h"
 #include "netctl/netsh_runner.h"
 
+#include <QWidget>
+
 namespace {
 
 constexpr int showInterfacesTimeoutMs = 4000;
@@ -13,6 +15,11 @@ void MainWindow::wifiInterfaceName()
 {
     const netctl::NetshRun run =
         netctl::runNetsh(netctl::showInterfacesArgs(), showInterfacesTimeoutMs, interruption);
+    // The gate tells nothing about the adapters: the name read before stays.
+    if (meetLocationGate(runningOperation, run))
+        return;
+    if (locationNotice && run.finished)
+        locationNotice->hide();
     wifiInterface = netctl::parseInterfaceName(run.out);
     wifiInterfaceGuid = netctl::parseInterfaceGuid(run.out, wifiInterface);
 }
@@ -21,5 +28,7 @@ QString MainWindow::currentWifiSsid()
 {
     const netctl::NetshRun run =
         netctl::runNetsh(netctl::showInterfacesArgs(), showInterfacesTimeoutMs, interruption);
+    if (meetLocationGate(runningOperation, run))
+        return QString();
     return netctl::parseCurrentSsid(run.out);
 }

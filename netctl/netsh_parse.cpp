@@ -1,17 +1,20 @@
 #include "netctl/netsh_parse.h"
 
-#include "common/word_rules.h"
-
 #include <QSet>
 #include <QStringView>
+
+#include <algorithm>
+#include <utility>
 
 namespace netctl {
 
 namespace {
 
+// A blank is any Unicode space separator (U+0020, U+00A0 before French and Spanish colons,
+// U+202F, ...) or a tab.
 bool isBlank(QChar c)
 {
-    return c == u' ' || c == u'\t';
+    return c == u'\t' || c.category() == QChar::Separator_Space;
 }
 
 bool isAsciiDigit(QChar c)
@@ -26,29 +29,73 @@ qsizetype skipWhile(QStringView text, qsizetype at, bool (*accept)(QChar))
     return at;
 }
 
-// The value of a "<label> : value" line ("<label> <number> : value" when numbered), trimmed and
-// ending at a CR. Blanks and tabs only around the colon, so a label with nothing after its colon
-// has an empty value rather than the next line.
-bool readLabelValue(QStringView line, QLatin1String label, bool numbered, QString &value)
+QStringView trimBlanks(QStringView text)
 {
-    qsizetype at = skipWhile(line, 0, isBlank);
-    if (!line.mid(at).startsWith(label))
+    while (!text.isEmpty() && isBlank(text.front()))
+        text = text.mid(1);
+    while (!text.isEmpty() && isBlank(text.back()))
+        text.chop(1);
+    return text;
+}
+
+// The line up to its first CR: netsh ends lines with CR LF, and a lone CR ends a value too.
+QStringView beforeCr(QStringView line)
+{
+    const qsizetype cr = line.indexOf(u'\r');
+    return cr < 0 ? line : line.left(cr);
+}
+
+// A "label : value" line: the label is the text before the first colon, without blanks around
+// it. A colon that ends the line with no blank before it ends a heading ("There is 1 interface
+// on the system:"), not a label.
+bool readLabelLine(QStringView line, QStringView &label, QString &value)
+{
+    line = beforeCr(line);
+    const qsizetype colon = line.indexOf(u':');
+    if (colon < 0)
         return false;
-    at += label.size();
-    if (numbered) {
-        const qsizetype digits = skipWhile(line, at, isBlank);
-        const qsizetype digitsEnd = skipWhile(line, digits, isAsciiDigit);
-        if (digits == at || digitsEnd == digits)
-            return false;
-        at = digitsEnd;
-    }
-    at = skipWhile(line, at, isBlank);
-    if (at >= line.size() || line[at] != u':')
+    label = trimBlanks(line.left(colon));
+    const QStringView rest = line.mid(colon + 1).trimmed();
+    if (label.isEmpty() || (rest.isEmpty() && !isBlank(line[colon - 1])))
         return false;
-    const QStringView rest = line.mid(at + 1);
-    const qsizetype cr = rest.indexOf(u'\r');
-    value = (cr < 0 ? rest : rest.left(cr)).trimmed().toString();
+    value = rest.toString();
     return true;
+}
+
+// "SSID", blanks and a number: the same in every display language.
+bool isNumberedSsidLabel(QStringView label)
+{
+    if (!label.startsWith(u"SSID"))
+        return false;
+    qsizetype at = 4;
+    const qsizetype digits = skipWhile(label, at, isBlank);
+    at = skipWhile(label, digits, isAsciiDigit);
+    return digits > 4 && at > digits && at == label.size();
+}
+
+bool isOneOf(QStringView label, std::initializer_list<const char16_t *> words)
+{
+    return std::any_of(words.begin(), words.end(),
+                       [label](const char16_t *word) { return label == QStringView(word); });
+}
+
+// The labels of the languages read so far; a language not listed still gives its adapter's name
+// through the first label line of the block.
+bool isNameLabel(QStringView label)
+{
+    return isOneOf(label, {u"Name", u"Nom", u"Nombre", u"Nome", u"\u540d\u79f0"});
+}
+
+bool isStateLabel(QStringView label)
+{
+    return isOneOf(label,
+                   {u"State", u"Status", u"\u00c9tat", u"Estado", u"Stato", u"\u72b6\u6001"});
+}
+
+bool isCurrentSsid(QStringView label, const QString &value)
+{
+    return label == u"SSID" && !value.isEmpty() &&
+           !value.startsWith(QLatin1String("BSSID"), Qt::CaseInsensitive);
 }
 
 // Calls visit(line) for every LF-separated line until visit returns true.
@@ -80,49 +127,82 @@ qsizetype shortNumberAt(QStringView text, qsizetype at, QChar next)
 
 } // namespace
 
+QList<InterfaceReport> parseInterfaces(const QString &showInterfaces)
+{
+    QList<InterfaceReport> reports;
+    InterfaceReport block;
+    QString firstValue;
+    bool labelled = false;
+    bool named = false;
+    bool hasGuid = false;
+    const auto endBlock = [&]() {
+        if (named || hasGuid) {
+            if (!named)
+                block.name = firstValue;
+            reports.append(block);
+        }
+        block = InterfaceReport();
+        labelled = named = hasGuid = false;
+    };
+    forEachLine(showInterfaces, [&](QStringView line) {
+        if (trimBlanks(beforeCr(line)).isEmpty()) {
+            endBlock();
+            return false;
+        }
+        QStringView label;
+        QString value;
+        if (!readLabelLine(line, label, value))
+            return false;
+        // A second name line begins the next adapter even where no empty line stands between.
+        if (named && isNameLabel(label))
+            endBlock();
+        if (!std::exchange(labelled, true))
+            firstValue = value;
+        if (!named && isNameLabel(label)) {
+            block.name = value;
+            named = true;
+        }
+        if (!hasGuid && label == u"GUID") {
+            block.guid = value;
+            hasGuid = true;
+        }
+        if (block.state.isEmpty() && isStateLabel(label))
+            block.state = value;
+        if (block.ssid.isEmpty() && isCurrentSsid(label, value))
+            block.ssid = value;
+        return false;
+    });
+    endBlock();
+    return reports;
+}
+
 QString parseInterfaceName(const QString &showInterfaces)
 {
-    QString name;
-    forEachLine(showInterfaces, [&](QStringView line) {
-        QString value;
-        if (!readLabelValue(line, QLatin1String("Name"), false, value) || value.isEmpty())
-            return false;
-        name = value;
-        return true;
-    });
-    return name;
+    for (const InterfaceReport &report : parseInterfaces(showInterfaces)) {
+        if (!report.name.isEmpty())
+            return report.name;
+    }
+    return QString();
 }
 
 QString parseInterfaceGuid(const QString &showInterfaces, const QString &interfaceName)
 {
-    QString nameLabel;
-    QString guid;
     if (interfaceName.isEmpty())
-        return guid;
-    forEachLine(showInterfaces, [&](QStringView line) {
-        const qsizetype colon = line.indexOf(u':');
-        if (colon < 0)
-            return false;
-        const QStringView label = line.left(colon).trimmed();
-        if (nameLabel.isEmpty()) {
-            if (line.mid(colon + 1).trimmed() == interfaceName)
-                nameLabel = label.toString();
-            return false;
-        }
-        if (label == nameLabel)
-            return true;
-        return readLabelValue(line, QLatin1String("GUID"), false, guid);
-    });
-    return guid;
+        return QString();
+    for (const InterfaceReport &report : parseInterfaces(showInterfaces)) {
+        if (report.name == interfaceName)
+            return report.guid;
+    }
+    return QString();
 }
 
 QString parseCurrentSsid(const QString &showInterfaces)
 {
     QString ssid;
     forEachLine(showInterfaces, [&](QStringView line) {
+        QStringView label;
         QString value;
-        if (!readLabelValue(line, QLatin1String("SSID"), false, value) || value.isEmpty() ||
-            value.startsWith(QLatin1String("BSSID"), Qt::CaseInsensitive))
+        if (!readLabelLine(line, label, value) || !isCurrentSsid(label, value))
             return false;
         ssid = value;
         return true;
@@ -136,8 +216,10 @@ void parseChargerSsids(const QString &showNetworks, QStringList &found)
     for (const QString &ssid : std::as_const(found))
         seen.insert(ssid.toCaseFolded());
     forEachLine(showNetworks, [&](QStringView line) {
+        QStringView label;
         QString ssid;
-        if (!readLabelValue(line, QLatin1String("SSID"), true, ssid) || !isChargerSsid(ssid))
+        if (!readLabelLine(line, label, ssid) || !isNumberedSsidLabel(label) ||
+            !isChargerSsid(ssid))
             return false;
         const qsizetype seenBefore = seen.size();
         seen.insert(ssid.toCaseFolded());
@@ -166,9 +248,19 @@ QString parseFirstDottedQuad(const QString &text)
     return QString();
 }
 
-bool connectSucceeded(const QString &connectOutput)
+QString netshTextForLog(const QString &output)
 {
-    return common::containsPositiveWord(connectOutput.toLower(), QStringLiteral("success"));
+    constexpr qsizetype maxLogged = 4000;
+    QStringList lines;
+    forEachLine(QStringView(output).left(maxLogged), [&lines](QStringView line) {
+        if (!line.trimmed().isEmpty())
+            lines << line.trimmed().toString();
+        return false;
+    });
+    QString text = lines.join(QLatin1Char(' '));
+    if (output.size() > maxLogged)
+        text += QStringLiteral(" [cut off]");
+    return text;
 }
 
 bool isChargerSsid(const QString &ssid)

@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "netctl/location_gate_rules.h"
 #include "netctl/netsh_parse.h"
 
 #include <QCheckBox>
@@ -10,6 +11,8 @@
 namespace {
 
 constexpr int maxResultTableHeight = 180;
+
+const char *const locationAccessOff = "Windows location access is off";
 
 } // namespace
 
@@ -29,11 +32,15 @@ void MainWindow::onStartGuidedSetup()
     // A charger's setup network is never the laptop's own: a run started from one keeps the
     // network captured before, so the final rejoin does not send the laptop back to a charger.
     const QString current = currentWifiSsid();
+    if (locationGateMet)
+        return;
     if (!netctl::isChargerSsid(current))
         originalSsid = current;
     setStatus(QStringLiteral(
         "Reboot the charger and wait until it flashes blue. Looking for charger Wi-Fi..."));
     findChargerNetworks();
+    if (locationGateMet)
+        return;
 
     QStringList chargers;
     for (int row = 0; row < chargerList->count(); ++row)
@@ -54,12 +61,17 @@ void MainWindow::onStartGuidedSetup()
     for (const QString &charger : chargers) {
         if (stopRequested())
             return;
-        setStatus(QStringLiteral("Found a charger, connecting... ") + charger);
-        if (!connectToWifi(charger)) {
-            setStatus(QStringLiteral("Could not connect to ") + charger +
-                      QStringLiteral(". Skipping."));
-            finish(charger, {app::Outcome::NotJoined,
-                             QStringLiteral("Windows did not join the setup network")});
+        // Once the location gate is met no charger can be joined: the rest are recorded so.
+        if (!locationGateMet)
+            setStatus(QStringLiteral("Found a charger, connecting... ") + charger);
+        if (locationGateMet || !connectToWifi(charger)) {
+            if (!locationGateMet)
+                setStatus(QStringLiteral("Could not connect to ") + charger +
+                          QStringLiteral(". Skipping."));
+            finish(charger,
+                   {app::Outcome::NotJoined,
+                    locationGateMet ? QString::fromLatin1(locationAccessOff)
+                                    : QStringLiteral("Windows did not join the setup network")});
             continue;
         }
         applyStaticAddress();
@@ -113,6 +125,10 @@ void MainWindow::onStartGuidedSetup()
             requestOriginalNetworkRejoin();
     }
     showGuidedResults(results);
+    if (locationGateMet) {
+        setStatus(netctl::locationGateStatus());
+        return;
+    }
     setStatus(QStringLiteral("Done. Processed %1 charger(s), success: %2.")
                   .arg(chargers.size())
                   .arg(successes));

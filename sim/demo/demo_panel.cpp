@@ -108,6 +108,13 @@ DemoPanel::DemoPanel(QWidget *productWindow, ChargerSimulator *simulator, const 
     layout->addWidget(options);
     mirrorOptions();
 
+    auto *locationOff = new QCheckBox(QStringLiteral("Laptop's location access off"));
+    locationOff->setToolTip(QStringLiteral("Windows 11 then withholds Wi-Fi information: netsh "
+                                           "prints its location notice. Press the window's "
+                                           "Try Again after turning it back on."));
+    connect(locationOff, &QCheckBox::toggled, this, &DemoPanel::setLocationAccessOff);
+    layout->addWidget(locationOff);
+
     panelStatus = new QLabel();
     panelStatus->setWordWrap(true);
     layout->addWidget(panelStatus);
@@ -170,6 +177,19 @@ void DemoPanel::mirrorOptions()
                 source->setChecked(checked);
         });
     }
+}
+
+void DemoPanel::setLocationAccessOff(bool off)
+{
+    QFile file(statePath(demoFolder));
+    QJsonObject state;
+    if (file.open(QIODevice::ReadOnly))
+        state = QJsonDocument::fromJson(file.readAll()).object();
+    file.close();
+    state.insert(QStringLiteral("locationGate"), off);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(QJsonDocument(state).toJson()) < 0)
+        panelStatus->setText(QStringLiteral("The laptop's state could not be written."));
 }
 
 void DemoPanel::showChargerRequest(const SimRequest &request)

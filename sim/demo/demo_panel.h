@@ -29,6 +29,8 @@ private:
     void invokeProductSlot(const char *slot, const QString &what);
     void openAdvancedMode();
     void mirrorOptions();
+    // The stand-in laptop holds the location gate, or lets it go.
+    void setLocationAccessOff(bool off);
     void showChargerRequest(const SimRequest &request);
     void refreshLaptop();
 

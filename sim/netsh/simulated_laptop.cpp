@@ -2,6 +2,7 @@
 
 #include "profile_check.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QHash>
 #include <QJsonArray>
@@ -24,6 +25,20 @@ const char *const essentialMissing = "One or more essential parameters were not 
 const char *const parameterIncorrect = "The parameter is incorrect.";
 const char *const badIpInterface =
     "The filename, directory name, or volume label syntax is incorrect.";
+
+// What netsh prints while Windows withholds WLAN information (location access off).
+const char *const locationNotice =
+    "Network shell commands need location permission to access WLAN information. Turn on "
+    "Location services on the Location page in Privacy & security settings.\r\n"
+    "\r\n"
+    "Here is the URI for the Location page in the Settings app:\r\n"
+    "ms-settings:privacy-location\r\n"
+    "To open the Location page in the Settings app, hold down the Ctrl key and select the link, "
+    "or run the following command:\r\n"
+    "start ms-settings:privacy-location\r\n";
+const char *const queryDenied = "Function WlanQueryInterface returns error 5:\r\n"
+                                "The requested operation requires elevation (Run as "
+                                "administrator).\r\n";
 
 QString s(const char *text)
 {
@@ -286,6 +301,7 @@ QJsonObject SimulatedLaptop::defaultState()
 
 Reply SimulatedLaptop::run(const QStringList &arguments)
 {
+    completeAssociations();
     if (arguments.isEmpty())
         return commandNotFound(arguments);
     const QString context = arguments.first().toLower();
@@ -314,6 +330,9 @@ Reply SimulatedLaptop::wlan(const QStringList &args)
         return commandNotFound(all);
     if (!root.value(QStringLiteral("wlanServiceRunning")).toBool(true))
         return failLine(s(serviceNotRunning));
+    if (root.value(QStringLiteral("locationGate")).toBool() &&
+        (verb == QStringLiteral("show") || verb == QStringLiteral("connect")))
+        return withheld(object);
 
     if (verb == QStringLiteral("show"))
         return object == QStringLiteral("interfaces") ? showInterfaces()
@@ -422,9 +441,53 @@ void SimulatedLaptop::joinNetwork(int ifaceIndex, const QString &ssid, const QSt
     setInterfaceAt(ifaceIndex, iface);
 }
 
+// The adapter joins only after the association delay, seen by the first command after it.
+void SimulatedLaptop::startAssociation(int ifaceIndex, const QString &ssid, const QString &profile)
+{
+    leaveNetwork(ifaceIndex);
+    if (root.value(QStringLiteral("neverAssociate")).toBool())
+        return;
+    QJsonObject iface = interfaceAt(ifaceIndex);
+    const qint64 delay = root.value(QStringLiteral("associationDelayMs")).toInteger(300);
+    iface.insert(QStringLiteral("associating"),
+                 QJsonObject{{QStringLiteral("ssid"), ssid},
+                             {QStringLiteral("profile"), profile},
+                             {QStringLiteral("at"), QDateTime::currentMSecsSinceEpoch() + delay}});
+    iface.insert(QStringLiteral("state"), QStringLiteral("associating"));
+    setInterfaceAt(ifaceIndex, iface);
+}
+
+void SimulatedLaptop::completeAssociations()
+{
+    const QJsonArray interfaces = root.value(QStringLiteral("interfaces")).toArray();
+    for (int at = 0; at < interfaces.size(); ++at) {
+        const QJsonObject pending =
+            interfaces.at(at).toObject().value(QStringLiteral("associating")).toObject();
+        if (!pending.isEmpty() &&
+            pending.value(QStringLiteral("at")).toInteger() <= QDateTime::currentMSecsSinceEpoch())
+            joinNetwork(at, str(pending, "ssid"), str(pending, "profile"));
+    }
+}
+
+Reply SimulatedLaptop::withheld(const QString &object) const
+{
+    const int count = int(root.value(QStringLiteral("interfaces")).toArray().size());
+    if (object == QStringLiteral("interfaces")) {
+        const QString header =
+            count == 1 ? QStringLiteral("There is 1 interface on the system:")
+                       : QStringLiteral("There are %1 interfaces on the system:").arg(count);
+        return fail(lines({QString(), header, QString()}) + s(locationNotice) + s(queryDenied) +
+                    lines({QString()}));
+    }
+    const QString name = str(interfaceAt(0), "name");
+    return fail(lines({QString(), QStringLiteral("Interface name : ") + name, QString()}) +
+                s(locationNotice) + lines({QStringLiteral("Access is denied."), QString()}));
+}
+
 void SimulatedLaptop::leaveNetwork(int ifaceIndex)
 {
     QJsonObject iface = interfaceAt(ifaceIndex);
+    iface.remove(QStringLiteral("associating"));
     iface.insert(QStringLiteral("connectedSsid"), QString());
     iface.remove(QStringLiteral("connectedProfile"));
     iface.insert(QStringLiteral("state"), QStringLiteral("disconnected"));
@@ -460,7 +523,9 @@ Reply SimulatedLaptop::showInterfaces()
         field(QStringLiteral("Interface type"),
               str(iface, "interfaceType", QStringLiteral("Primary")));
         if (ssid.isEmpty()) {
-            field(QStringLiteral("State"), QStringLiteral("disconnected"));
+            field(QStringLiteral("State"), iface.contains(QStringLiteral("associating"))
+                                               ? QStringLiteral("associating")
+                                               : QStringLiteral("disconnected"));
             field(QStringLiteral("Radio status"), QStringLiteral("Hardware On"));
             out << QString(29, QLatin1Char(' ')) + QStringLiteral("Software On");
         } else {
@@ -740,7 +805,7 @@ Reply SimulatedLaptop::connect(const QStringList &params)
             QStringLiteral("The network specified by profile \"%1\" is not available to connect.")
                 .arg(profileName));
     }
-    joinNetwork(at, ssid, str(profile, "name"));
+    startAssociation(at, ssid, str(profile, "name"));
     return succeed(
         lines({QStringLiteral("Connection request was completed successfully."), QString()}));
 }

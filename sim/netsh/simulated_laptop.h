@@ -53,6 +53,9 @@ private:
     int networkIndex(const QString &ssid, const QString &interfaceName) const;
     QJsonObject interfaceAt(int index) const;
     void setInterfaceAt(int index, const QJsonObject &iface);
+    Reply withheld(const QString &object) const;
+    void startAssociation(int ifaceIndex, const QString &ssid, const QString &profile);
+    void completeAssociations();
     void joinNetwork(int ifaceIndex, const QString &ssid, const QString &profile);
     void leaveNetwork(int ifaceIndex);
     void applyDhcpLease(QJsonObject &iface) const;

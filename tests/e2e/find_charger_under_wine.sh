@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Clicks "Find Charger Wi-Fi" on the Wine window as a user does, four times, each once the last
-# discovery has ended: the wlanapi.dll stand-in reports the scan's end; it reports nothing; it
-# refuses (Location access off); and, with the DLL taken out of system32, there is none.
+# discovery has ended: the wlanapi.dll stand-in reports the scan's end; it reports nothing; with
+# the DLL taken out of system32 there is none; and, put back, it refuses (Location access off).
+# The refusal comes last: its notice above the pages moves the button.
 # run_in_namespace.sh runs it once the program is ready (ZEPHYL_E2E_ACTIONS).
 #
 # usage: find_charger_under_wine.sh WORK LOGS   (WORK/prefix is run_under_wine.sh's prefix)
@@ -23,8 +24,10 @@ find_charger() {
     return 1
 }
 
+dll="$work/prefix/drive_c/windows/system32/wlanapi.dll"
 find_charger
 find_charger
+mv "$dll" "$work/wlanapi.dll.aside"
 find_charger
-rm "$work/prefix/drive_c/windows/system32/wlanapi.dll"
+mv "$work/wlanapi.dll.aside" "$dll"
 find_charger

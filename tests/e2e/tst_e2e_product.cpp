@@ -218,7 +218,7 @@ void E2eProduct::startsOnTheJoinedChargerAndRestoresTheLaptopWhenClosed()
 // "WLAN Café 2" is written in the OEM code page (437), which differs from the ANSI one (1252).
 // Each stand-in splits its raw command line with CommandLineToArgvW, as netsh does. Once ready,
 // "Find Charger Wi-Fi" is clicked four times (find_charger_under_wine.sh): the wlanapi.dll
-// stand-in reports the scan's end, reports nothing, refuses, and is gone. JuiceNet-5E6F opened a
+// stand-in reports the scan's end, reports nothing, is gone, and refuses. JuiceNet-5E6F opened a
 // moment ago: it is listed only after a scan.
 void E2eProduct::windowsBuildUnderWineScansAndRunsTheSystemNetshWithExactArguments()
 {
@@ -252,7 +252,7 @@ void E2eProduct::windowsBuildUnderWineScansAndRunsTheSystemNetshWithExactArgumen
     const QString scan = QStringLiteral("WlanScan 3f2a9c1e-5b7d-4e8f-a6c2-9d0b1e4f7a35");
     const QString listing = QStringLiteral(R"(["wlan","show","networks","mode=bssid"])");
     checkNetshCommands(entries, QStringLiteral("WLAN Café 2"),
-                       {scan, listing, scan, listing, scan, listing});
+                       {scan, listing, scan, listing, listing, scan});
     checkWlanApiBalanced(entries);
     for (const QJsonObject &entry : entries) {
         if (!entry.contains(QStringLiteral("wlanapi")))
@@ -264,13 +264,15 @@ void E2eProduct::windowsBuildUnderWineScansAndRunsTheSystemNetshWithExactArgumen
     checkLog(logs, QStringLiteral("WLAN Café 2"),
              {asking, QStringLiteral("Fresh Wi-Fi scan finished."), found, asking,
               QStringLiteral("No end of the fresh Wi-Fi scan reported within 4000 ms."), found,
-              QStringLiteral("Fresh Wi-Fi scan refused (access denied): Windows withholds Wi-Fi "
-                             "information while Location access is off."),
-              QStringLiteral("STATUS: Windows is withholding Wi-Fi information from this "
-                             "program: turn on Location access, then try again."),
               QStringLiteral("No fresh Wi-Fi scan on this laptop (wlanapi.dll not loaded from the "
                              "system folder); discovery reads the networks Windows has cached."),
-              found});
+              found,
+              QStringLiteral("Fresh Wi-Fi scan refused (access denied): Windows withholds Wi-Fi "
+                             "information while Location access is off."),
+              QStringLiteral("Find Charger Wi-Fi met the location gate: Windows withholds Wi-Fi "
+                             "information while location access is off."),
+              QStringLiteral("STATUS: Windows is withholding Wi-Fi information from this "
+                             "program: turn on Location access, then try again.")});
 }
 
 QTEST_GUILESS_MAIN(E2eProduct)

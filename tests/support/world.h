@@ -8,6 +8,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 
 #include <memory>
 
@@ -34,6 +35,18 @@ private:
     QByteArray bytes;
 };
 
+// Stands in for the desktop: the URLs the window asked it to open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
+
 // The outside world of one window test: a private HOME for the setup log, the netsh stand-in's
 // laptop (state file and journal), and a charger simulator reached through the relay.
 class World
@@ -45,6 +58,7 @@ public:
 
     ChargerSimulator sim;
     Relay relay;
+    UrlCatcher urls;
 
     void writeLaptop(const QByteArray &json);
     QJsonObject laptop() const;
@@ -95,6 +109,8 @@ QCheckBox *option(const QString &text);
 //   header cards show these texts), "startup" (until start-up is done; as the first step, what
 //   start-up did is kept), "starting" (first step only: act while start-up runs),
 //   "records:<row>\n<row>..." (the result record's rows so far, each without its time cell),
+//   "opened:<url>" (the one URL the desktop was asked to open), "gate:held|lifted" (the
+//   laptop's location access is off or on),
 //   "logged-end:<text>" (a log entry ends so), "record:blocked|free" (the record file cannot be
 //   written, or can again), "table:<cell>|<cell>|<cell>\n..." (the guided run's table).
 // Charger faults are in place before the window is built.

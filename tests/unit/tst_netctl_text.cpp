@@ -11,9 +11,9 @@
 namespace {
 
 // A netsh capture, decoded with the local 8-bit code page as the product does.
-QString cap(const char *name)
+QString cap(const QString &name)
 {
-    const QString path = QStringLiteral("netsh/show_%1.txt").arg(QLatin1String(name));
+    const QString path = QStringLiteral("netsh/show_%1.txt").arg(name);
     return QString::fromLocal8Bit(testsupport::readDataFile(path));
 }
 
@@ -29,8 +29,11 @@ QString parsed(const QString &parser, const QString &output)
         return netctl::parseCurrentSsid(output);
     if (parser == u"address")
         return netctl::parseFirstDottedQuad(output);
-    if (parser == u"connect")
-        return netctl::connectSucceeded(output) ? "yes" : "no";
+    QStringList reports;
+    for (const netctl::InterfaceReport &report : netctl::parseInterfaces(output))
+        reports << report.name + u'/' + report.state + u'/' + report.ssid;
+    if (parser == u"interfaces")
+        return reports.join(u'|');
     QStringList found;
     if (parser == u"chargers+")
         found << "JUICENET-C0DE";
@@ -38,9 +41,9 @@ QString parsed(const QString &parser, const QString &output)
     return found.join(u'|');
 }
 
-void row(const char *parser, const char *name, const QString &output, const QString &expected)
+void row(const char *parser, const QString &name, const QString &output, const QString &expected)
 {
-    QTest::newRow(name) << QString::fromLatin1(parser) << output << expected;
+    QTest::newRow(qPrintable(name)) << QString::fromLatin1(parser) << output << expected;
 }
 
 // The text of each "name" element of the WLANProfile v1 namespace, or the reader's error.
@@ -108,8 +111,21 @@ private slots:
         row("address", "DHCP: the leased address", cap("addresses_dhcp_crlf"), "192.168.50.40");
         row("address", "LF, static: address before mask", cap("addresses_static"), "10.1.1.2");
         row("address", "four digits: the quad starts one later", "v1234.5.6.7890", "234.5.6.789");
-        row("connect", "completed successfully counts", "COMPLETED SUCCESSFULLY.\r\n", "yes");
-        row("connect", "unsuccessful does not count", "The attempt was unsuccessful.", "no");
+        row("interfaces", "each adapter's name, state and SSID", cap("interfaces_two_adapters_crlf"), "Wi-Fi/connected/alextrex|Wi-Fi 3/disconnected/");
+        // Translated builds, written from what they are known to print (tests/data/README.md).
+        for (const QStringList &l : QList<QStringList>{{"de", "German", "WLAN", "10.10.10.2"}, {"fr", "French", "Wi-Fi", "192.168.1.23"},
+                                                       {"es", "Spanish", "Wi-Fi", "192.168.1.23"}, {"it", "Italian", "Wi-Fi", "192.168.1.23"},
+                                                       {"zh", "Chinese", "WLAN", "10.10.10.2"}}) {
+            row("name", l[1] + ": the adapter's name", cap("interfaces_" + l[0] + "_crlf"), l[2]);
+            row("ssid", l[1] + ": the current SSID", cap("interfaces_" + l[0] + "_crlf"), "JuiceNet-7F2A");
+            row("chargers", l[1] + ": the charger network", cap("networks_" + l[0] + "_crlf"), "JuiceNet-7F2A");
+            row("address", l[1] + ": the laptop's address", cap("addresses_" + l[0] + "_crlf"), l[3]);
+        }
+        row("interfaces", "German: the state as printed", cap("interfaces_de_crlf"), "WLAN/Verbunden/JuiceNet-7F2A");
+        row("interfaces", "unknown language: the first label names each adapter, no state",
+            cap("interfaces_unknown_language_crlf"), QStringLiteral("Sendrata reto \u0109efa//JuiceNet-7F2A|Sendrata reto 2//"));
+        row("ssid", "unknown language: U+202F around the colon", cap("interfaces_unknown_language_crlf"), "JuiceNet-7F2A");
+        row("chargers", "unknown language: tabs and U+202F around the colon", cap("networks_unknown_language_crlf"), "JuiceNet-7F2A");
     }
     // clang-format on
 

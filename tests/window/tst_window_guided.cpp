@@ -30,6 +30,7 @@ QStringList joinNetsh(const QString &charger)
             "wlan|delete|profile|name=" + charger,
             "wlan|add|profile|filename=<profile>|interface=Wi-Fi",
             "wlan|connect|name=" + charger + "|ssid=" + charger + "|interface=Wi-Fi",
+            "wlan|show|interfaces",
             "interface|ip|set|address|Wi-Fi|static|10.10.10.2|255.255.255.0",
             "interface|ip|set|dns|name=Wi-Fi|static|10.10.10.1|primary",
             "interface|ip|show|addresses|Wi-Fi"};
@@ -144,7 +145,7 @@ void WindowGuidedTest::guidedRun_data()
                            "network\nJuiceNet-3C4D|password refused by the verification|the "
                            "charger reported bad credentials"}
         << kRefresh + identity + kRefresh + verify("34", "44")
-        << discovery + joinNetsh("JuiceNet-1A2B").mid(0, 4) + joinNetsh("JuiceNet-3C4D") +
+        << discovery + joinNetsh("JuiceNet-1A2B").mid(0, 5) + joinNetsh("JuiceNet-3C4D") +
                QStringList{"interface|ip|show|addresses|Wi-Fi"} + kDhcp
         << kStart + QStringList{"Found a charger, connecting... JuiceNet-1A2B",
                                 "Could not connect to JuiceNet-1A2B. Skipping.",
@@ -184,6 +185,21 @@ void WindowGuidedTest::guidedRun_data()
                                 kWhiteLight,
                                 "Restoring laptop Wi-Fi: HomeNet",
                                 "Done. Processed 2 charger(s), success: 2."}
+        << QStringList{};
+    const QString off = "Guided setup,%1,,,,HomeNet,not joined,Windows location access is off";
+    const QString gate = "Windows is withholding Wi-Fi information from this program: turn on "
+                         "Location access, then try again.";
+    QTest::newRow("location off at a join stops the run: no charger joined, the laptop returns")
+        << kLaptop
+        << QByteArray(R"({"wlan connect":{"stdout":"ms-settings:privacy-location\r\n"}})")
+        << QList<SimFault>{}
+        << steps("HomeNet", false, false) +
+               QStringList{"records:" + off.arg("JuiceNet-1A2B") + '\n' + off.arg("JuiceNet-3C4D"),
+                           "table:JuiceNet-1A2B|not joined|Windows location access is off\n"
+                           "JuiceNet-3C4D|not joined|Windows location access is off"}
+        << QStringList{} << discovery + joinNetsh("JuiceNet-1A2B").mid(0, 4) + kEnd
+        << kStart + QStringList{"Found a charger, connecting... JuiceNet-1A2B", gate,
+                                "Restoring laptop Wi-Fi: HomeNet", gate}
         << QStringList{};
     QTest::newRow("no target stops at once")
         << kLaptop << none << QList<SimFault>{} << steps("  ", false, false) << QStringList{}

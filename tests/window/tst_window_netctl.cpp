@@ -34,11 +34,16 @@ const QStringList kJoin = {"wlan|show|interfaces",
                            "wlan|delete|profile|name=JuiceNet-1A2B",
                            "wlan|add|profile|filename=<profile>|interface=Wi-Fi",
                            "wlan|connect|name=JuiceNet-1A2B|ssid=JuiceNet-1A2B|interface=Wi-Fi",
+                           "wlan|show|interfaces",
                            kAddresses};
 const QStringList kRefreshGets = {"get wlan.ssid", "get wlan.passkey", "get system.euid",
                                   "get system.uuid"};
 const QStringList kConnect = {"click:Find Charger Wi-Fi", "pick-charger:JuiceNet-1A2B", "mark",
                               "click:Connect to Selected"};
+const QString kGate = QStringLiteral("Windows is withholding Wi-Fi information from this program: "
+                                     "turn on Location access, then try again.");
+const QString kAccepted =
+    QStringLiteral("wlan connect: Connection request was completed successfully.");
 
 } // namespace
 
@@ -78,16 +83,54 @@ void WindowNetctlTest::laptopNetwork_data()
         << none << none << QList<SimFault>{} << kConnect << kRefreshGets << kJoin
         << QStringList{"Connecting to JuiceNet-1A2B...", "Connected to JuiceNet-1A2B"}
         << QStringList{"Captured original laptop Wi-Fi: HomeNet"};
-    QTest::newRow("a refused connect is a failure; a charger network is never the original")
-        << laptop(R"({"name":"Wi-Fi","connectedSsid":"JuiceNet-0000"})",
-                  charger("JuiceNet-0000") + ',' + charger("JuiceNet-1A2B"))
-        << QByteArray(
-               R"({"wlan connect":{"stdout":"The network specified by profile \"JuiceNet-1A2B\" is not available to connect.\r\n","exitCode":1}})")
-        << QList<SimFault>{} << kConnect + QStringList{"close"} << kRefreshGets
+    QTest::newRow("an accepted connect that never joins fails after 15 s, saying what the "
+                  "adapter reported; a charger network is never the original")
+        << "{\"neverAssociate\":true," +
+               laptop(R"({"name":"Wi-Fi","connectedSsid":"JuiceNet-0000"})",
+                      charger("JuiceNet-0000") + ',' + charger("JuiceNet-1A2B"))
+                   .mid(1)
+        << none << QList<SimFault>{} << kConnect + QStringList{"close"} << kRefreshGets
         << kJoin + QStringList{"interface|ip|set|address|name=Wi-Fi|source=dhcp",
                                "interface|ip|set|dns|name=Wi-Fi|source=dhcp"}
         << QStringList{"Connecting to JuiceNet-1A2B...", "Connection failed."}
-        << QStringList{"Laptop network restored to DHCP on interface: Wi-Fi"};
+        << QStringList{kAccepted,
+                       "Wi-Fi did not join JuiceNet-1A2B within 15 s; it last reported state "
+                       "\"disconnected\" and no SSID.",
+                       "Laptop network restored to DHCP on interface: Wi-Fi"};
+    QTest::newRow("a German reply and a laptop that joins 2 s later: connected")
+        << R"({"associationDelayMs":2000,)" +
+               laptop(kOnHome, kHome + ',' + charger("JuiceNet-1A2B")).mid(1)
+        << QByteArray(
+               R"({"wlan connect":{"stdout":"Die Verbindungsanforderung wurde erfolgreich abgeschlossen.\r\n","apply":true}})")
+        << QList<SimFault>{} << kConnect << kRefreshGets << kJoin
+        << QStringList{"Connecting to JuiceNet-1A2B...", "Connected to JuiceNet-1A2B"}
+        << QStringList{"wlan connect: Die Verbindungsanforderung wurde erfolgreich abgeschlossen."};
+    QTest::newRow("location off at start-up: the notice, Ready.; its settings page; Try Again "
+                  "reads again once location is on")
+        << R"({"locationGate":true,)" + laptop(kOnHome, kHome).mid(1) << none << QList<SimFault>{}
+        << QStringList{"startup",
+                       "wait:" + kGate,
+                       "logged:Start-up met the location gate: Windows withholds Wi-Fi information "
+                       "while location access is off.",
+                       "click:Open Location Settings",
+                       "opened:ms-settings:privacy-location",
+                       "click:Try Again",
+                       "visible:Try Again",
+                       "gate:lifted",
+                       "mark",
+                       "click:Try Again",
+                       "hidden:Try Again"}
+        << kRefreshGets << QStringList{"wlan|show|interfaces", kAddresses} << QStringList{"Ready."}
+        << QStringList{};
+    QTest::newRow("location off at discovery: no further run, whatever the exit code")
+        << none
+        << QByteArray(
+               R"({"wlan show networks":{"stdout":"Interface name : Wi-Fi\r\n\r\nHere is the URI for the Location page in the Settings app: ms-settings:privacy-location\r\nAccess is denied.\r\n"}})")
+        << QList<SimFault>{} << find << QStringList{} << QStringList{kFind} << QStringList{kGate}
+        << QStringList{"netsh: Interface name : Wi-Fi Here is the URI for the Location page in the "
+                       "Settings app: ms-settings:privacy-location Access is denied.",
+                       "Find Charger Wi-Fi met the location gate: Windows withholds Wi-Fi "
+                       "information while location access is off."};
     QTest::newRow("an SSID no profile can carry is refused before netsh runs")
         << laptop(kOnHome, charger("JuiceNet\\u0002")) << none << QList<SimFault>{}
         << QStringList{"click:Find Charger Wi-Fi", "pick-charger:JuiceNet\x02", "mark",
