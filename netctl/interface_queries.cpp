@@ -14,6 +14,7 @@ void MainWindow::wifiInterfaceName()
     const netctl::NetshRun run =
         netctl::runNetsh(netctl::showInterfacesArgs(), showInterfacesTimeoutMs, interruption);
     wifiInterface = netctl::parseInterfaceName(run.out);
+    laptopNetwork = netctl::parseCurrentSsid(run.out);
 }
 
 QString MainWindow::currentWifiSsid()

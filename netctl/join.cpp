@@ -16,11 +16,8 @@ constexpr int connectTimeoutMs = 7000;
 
 bool MainWindow::connectToWifi(const QString &ssid)
 {
-    // What was read from a charger belongs to the network the laptop is about to leave.
-    chargerSerial.clear();
-    chargerMac.clear();
-    chargerUuid.clear();
-    chargerPasskey.clear();
+    // The laptop leaves its network: what was read from a charger there names another one.
+    laptopNetwork.clear();
     if (ssid.isEmpty() || wifiInterface.isEmpty())
         return false;
     const QString refusal = netctl::profileSsidRefusal(ssid);
@@ -42,7 +39,10 @@ bool MainWindow::connectToWifi(const QString &ssid)
                      addProfileTimeoutMs, interruption);
     const netctl::NetshRun run =
         netctl::runNetsh(netctl::connectArgs(ssid, wifiInterface), connectTimeoutMs, interruption);
-    return netctl::connectSucceeded(run.out + run.err);
+    if (!netctl::connectSucceeded(run.out + run.err))
+        return false;
+    laptopNetwork = ssid;
+    return true;
 }
 
 void MainWindow::onConnectSelected()

@@ -1,6 +1,7 @@
 #include "world.h"
 
 #include "app/mainwindow.h"
+#include "app/result_record_format.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -263,25 +264,21 @@ QCheckBox *option(const QString &text)
 
 namespace {
 
-// The record's data rows without their time cells, after checking that the file starts with the
-// one byte-order mark and the header, and that every row starts with a local time and offset.
+// The record's data rows, their quoted cells after the time joined by "|", after checking that
+// the file starts with the one head, ends with a line end and every row with a local time.
 void verifyRecord(const QByteArray &bytes, const QString &expected)
 {
+    const QByteArray head = app::newResultFileHead();
+    QVERIFY2(bytes.isEmpty() ||
+                 (bytes.startsWith(head) && bytes.count(head) == 1 && bytes.endsWith("\r\n")),
+             bytes.left(120).constData());
+    static const QRegularExpression time(
+        QStringLiteral(R"(^"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d",".*"$)"));
     QStringList rows;
-    if (!bytes.isEmpty()) {
-        const QByteArray head = "\xEF\xBB\xBFTime,Operation,Setup network,Serial,MAC,UUID,"
-                                "Customer network,Outcome,Reason\r\n";
-        QVERIFY2(bytes.startsWith(head), bytes.left(120).constData());
-        QCOMPARE(bytes.count("\xEF\xBB\xBF"), 1);
-        QVERIFY(bytes.endsWith("\r\n"));
-        static const QRegularExpression time(
-            QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d,)"));
-        for (const QString &row : QString::fromUtf8(bytes.mid(head.size())).split("\r\n")) {
-            if (row.isEmpty())
-                continue;
-            QVERIFY2(time.match(row).hasMatch(), qPrintable(row));
-            rows << row.section(QLatin1Char(','), 1);
-        }
+    for (QString row :
+         QString::fromUtf8(bytes.mid(head.size())).split("\r\n", Qt::SkipEmptyParts)) {
+        QVERIFY2(time.match(row).hasMatch(), qPrintable(row));
+        rows << row.mid(29).chopped(1).replace("\",\"", "|").replace("\"\"", "\"");
     }
     QCOMPARE(rows.join(QLatin1Char('\n')), expected);
 }
@@ -406,6 +403,27 @@ void runSteps(MainWindow &window, World &world, const QStringList &steps)
             const QString later = arg.section(QLatin1Char(':'), 1);
             QTimer::singleShot(arg.section(QLatin1Char(':'), 0, 0).toInt(), &window,
                                [&window, &world, later]() { runSteps(window, world, {later}); });
+        } else if (kind == QLatin1String("once")) {
+            // That step as soon as the status shows, while the operation waits.
+            auto *poll = new QTimer(&window);
+            const QString status = arg.section(QLatin1Char('='), 0, 0);
+            const QString then = arg.section(QLatin1Char('='), 1);
+            QObject::connect(poll, &QTimer::timeout, poll, [&window, &world, poll, status, then]() {
+                if (!world.statuses().contains(status))
+                    return;
+                poll->deleteLater();
+                runSteps(window, world, {then});
+            });
+            poll->start(20);
+        } else if (kind == QLatin1String("tray")) {
+            // The technician moves the laptop to another network from the Windows tray.
+            QJsonObject laptop = world.laptop();
+            QJsonArray adapters = laptop[QStringLiteral("interfaces")].toArray();
+            QJsonObject adapter = adapters.first().toObject();
+            adapter[QStringLiteral("connectedSsid")] = arg;
+            adapters[0] = adapter;
+            laptop[QStringLiteral("interfaces")] = adapters;
+            world.writeLaptop(QJsonDocument(laptop).toJson());
         } else if (kind == QLatin1String("enabled") || kind == QLatin1String("disabled")) {
             QCOMPARE(button(arg)->isEnabled(), kind == QLatin1String("enabled"));
         } else if (kind == QLatin1String("enter")) {

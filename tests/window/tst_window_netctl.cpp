@@ -37,6 +37,9 @@ const QStringList kJoin = {"wlan|show|interfaces",
                            kAddresses};
 const QStringList kRefreshGets = {"get wlan.ssid", "get wlan.passkey", "get system.euid",
                                   "get system.uuid"};
+// After a join the refresh reads the identity of the charger on the new network.
+const QStringList kJoinGets =
+    kRefreshGets + QStringList{"get system.uuid", "get system.serial", "get wlan.mac"};
 const QStringList kConnect = {"click:Find Charger Wi-Fi", "pick-charger:JuiceNet-1A2B", "mark",
                               "click:Connect to Selected"};
 
@@ -75,7 +78,7 @@ void WindowNetctlTest::laptopNetwork_data()
         << laptop(QString(), kHome) << none << QList<SimFault>{} << find << QStringList{}
         << QStringList{kFind, kFind, kFind} << QStringList{kNotFound} << QStringList{};
     QTest::newRow("joining remembers the laptop's network, loads an open profile and connects")
-        << none << none << QList<SimFault>{} << kConnect << kRefreshGets << kJoin
+        << none << none << QList<SimFault>{} << kConnect << kJoinGets << kJoin
         << QStringList{"Connecting to JuiceNet-1A2B...", "Connected to JuiceNet-1A2B"}
         << QStringList{"Captured original laptop Wi-Fi: HomeNet"};
     QTest::newRow("a refused connect is a failure; a charger network is never the original")
@@ -83,7 +86,7 @@ void WindowNetctlTest::laptopNetwork_data()
                   charger("JuiceNet-0000") + ',' + charger("JuiceNet-1A2B"))
         << QByteArray(
                R"({"wlan connect":{"stdout":"The network specified by profile \"JuiceNet-1A2B\" is not available to connect.\r\n","exitCode":1}})")
-        << QList<SimFault>{} << kConnect + QStringList{"close"} << kRefreshGets
+        << QList<SimFault>{} << kConnect + QStringList{"close"} << kJoinGets
         << kJoin + QStringList{"interface|ip|set|address|name=Wi-Fi|source=dhcp",
                                "interface|ip|set|dns|name=Wi-Fi|source=dhcp"}
         << QStringList{"Connecting to JuiceNet-1A2B...", "Connection failed."}
@@ -92,7 +95,7 @@ void WindowNetctlTest::laptopNetwork_data()
         << laptop(kOnHome, charger("JuiceNet\\u0002")) << none << QList<SimFault>{}
         << QStringList{"click:Find Charger Wi-Fi", "pick-charger:JuiceNet\x02", "mark",
                        "click:Connect to Selected"}
-        << kRefreshGets << QStringList{"wlan|show|interfaces", kAddresses}
+        << kJoinGets << QStringList{"wlan|show|interfaces", kAddresses}
         << QStringList{"Connecting to JuiceNet\x02...", "Connection failed."}
         << QStringList{"connectToWifi: the SSID holds U+0002, which a WLAN profile cannot carry"};
     QTest::newRow("connecting needs a selection")

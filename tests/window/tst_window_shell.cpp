@@ -158,9 +158,9 @@ void WindowShellTest::shell_data()
                        "password:correct horse",
                        "later:300:close",
                        "click:Set Wi-Fi + Reboot Charger",
-                       "records:Set Wi-Fi + Reboot Charger,JuiceNet-1A2B,,,"
-                       "ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10,HomeNet,stopped by closing the "
-                       "window,remaining steps not run"}
+                       "records:Set Wi-Fi + Reboot Charger|JuiceNet-1A2B|ZP2-0001234|"
+                       "70:b3:d5:12:34:56|ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10|HomeNet|stopped by "
+                       "closing the window|remaining steps not run"}
         << QStringList{"wlan_scan -v",
                        "network_verify wifi HomeNet a4:2b:b0:11:22:33 6 4 "
                        "f89f35a14882a8e8a549232c30b2fd0a302f11dde6fb42683e8a0cbc397e4f5f"}
