@@ -167,10 +167,6 @@ void WindowGuidedTest::guidedRun_data()
                                 "Restoring laptop Wi-Fi: HomeNet",
                                 "Done. Processed 2 charger(s), success: 2."}
         << QStringList{};
-    QTest::newRow("no target stops at once")
-        << kLaptop << none << QList<SimFault>{} << steps("  ", false, false) << QStringList{}
-        << QStringList{} << QStringList{"Pick target Wi-Fi from scan list or enter SSID manually."}
-        << QStringList{};
     QTest::newRow("no charger in range ends the run without a rejoin")
         << QByteArray(R"({"interfaces":[{"name":"Wi-Fi"}],"networks":[]})") << none
         << QList<SimFault>{} << steps("HomeNet", false, false) << QStringList{}

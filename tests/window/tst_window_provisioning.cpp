@@ -118,15 +118,6 @@ void WindowProvisioningTest::wifiWorkflow_data()
                                     "password.",
                                     kVerifyFailed}
         << QStringList{kHomeVerifyLog + " -> ok=1 response=authentication failed"};
-    QTest::newRow("a negated OK is bad credentials, not a pass")
-        << none << none
-        << QList<SimFault>{SimFault::replyText("network_verify", "NOT OK: wrong password")
-                               .byFirstWord()}
-        << steps("HomeNet", "correct horse") << QStringList{kScan, kHomeVerify} << kRecorded
-        << kVerifying + QStringList{"Network verify failed: bad credentials. Check the Wi-Fi "
-                                    "password.",
-                                    kVerifyFailed}
-        << QStringList{};
     QTest::newRow("a security type without a code stops before any key is derived")
         << none << none << QList<SimFault>{} << steps("NeighbourWPA3", "over the fence")
         << QStringList{kScan} << kRecorded

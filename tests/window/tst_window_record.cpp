@@ -52,6 +52,15 @@ void WindowRecordTest::record_data()
                                  "records:Set Wi-Fi + Reboot Charger|" + kFirst +
                                      "|HomeNet|configured and rebooted|reboot word accepted: "
                                      "reboot"};
+    QTest::newRow("a close during the first check records the stop")
+        << QList<SimFault>{SimFault::delay("network_verify", 1500).byFirstWord()}
+        << kJoined + QStringList{"ssid:HomeNet", "password:correct horse",
+                                 "once:Running network verify before applying Wi-Fi "
+                                 "credentials...=close",
+                                 "click:Set Wi-Fi + Reboot Charger",
+                                 "records:Set Wi-Fi + Reboot Charger|" + kFirst +
+                                     "|HomeNet|stopped by closing the window|remaining steps "
+                                     "not run"};
     QTest::newRow("a guided run over two chargers: each row holds its own charger's identity")
         << QList<SimFault>{}
         << kGuided + QStringList{"option:Firmware update=0", "invoke:onStartGuidedSetup",
