@@ -417,13 +417,11 @@ void runSteps(MainWindow &window, World &world, const QStringList &steps)
             poll->start(20);
         } else if (kind == QLatin1String("tray")) {
             // The technician moves the laptop to another network from the Windows tray.
-            QJsonObject laptop = world.laptop();
-            QJsonArray adapters = laptop[QStringLiteral("interfaces")].toArray();
-            QJsonObject adapter = adapters.first().toObject();
-            adapter[QStringLiteral("connectedSsid")] = arg;
-            adapters[0] = adapter;
-            laptop[QStringLiteral("interfaces")] = adapters;
-            world.writeLaptop(QJsonDocument(laptop).toJson());
+            static const QRegularExpression joined(QStringLiteral(R"("connectedSsid":"[^"]*")"));
+            world.writeLaptop(
+                QString::fromUtf8(QJsonDocument(world.laptop()).toJson(QJsonDocument::Compact))
+                    .replace(joined, "\"connectedSsid\":\"" + arg + '"')
+                    .toUtf8());
         } else if (kind == QLatin1String("enabled") || kind == QLatin1String("disabled")) {
             QCOMPARE(button(arg)->isEnabled(), kind == QLatin1String("enabled"));
         } else if (kind == QLatin1String("enter")) {

@@ -30,10 +30,6 @@ void WindowShellTest::startsWithNothingInReach()
                           {"startup", "visible:Find Charger Wi-Fi", "cards:\u2014|N/A|N/A|N/A"});
     QCOMPARE(window.findChild<QLabel *>(QStringLiteral("Status"))->text(),
              QStringLiteral("Ready."));
-    const QStringList head = world.logText().split(QLatin1Char('\n')).mid(0, 4);
-    QCOMPARE(head.at(0), QStringLiteral("Zephyl WiFi Setup Log"));
-    QVERIFY(QDateTime::fromString(head.at(1).mid(9), Qt::ISODate).isValid());
-    QCOMPARE(head.mid(2), (QStringList{"Password fields are redacted.", ""}));
     QCOMPARE(world.statuses(), QStringList{"Ready."});
     QVERIFY(world.logEntries().contains("CMD get wlan.ssid -> ok=0 response="));
 }
