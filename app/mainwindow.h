@@ -97,11 +97,15 @@ private:
     // it derives and the chargers' passkeys.
     void rememberSecret(const QString &secret);
     QStringList secretsToMask() const;
-    // Adds the row of the charger on `setupNetwork` (empty: the laptop's charger network now) to
-    // the result record, as the running operation, with that charger's identity. When the window
-    // was closed during the run, the row holds what was `settled` before the close instead of
-    // `result`. Returns the result as recorded.
-    app::ChargerResult recordResult(const QString &setupNetwork, const QString &customerNetwork,
+    // The network the laptop is on now (it may have been moved from the Windows tray), with the
+    // identity of the charger there read again if it was read elsewhere; called before a step
+    // can make the charger reboot.
+    QString identifyCharger();
+    // Adds the row of the charger on `setupNetwork` to the result record, as the running
+    // operation, with that charger's identity (empty when it was read on another network). When
+    // the window was closed during the run, the row holds what was `settled` before the close
+    // instead of `result`. Returns the result as recorded.
+    app::ChargerResult recordResult(const QString &network, const QString &customerNetwork,
                                     const app::ChargerResult &result,
                                     const app::ChargerResult &settled = app::notFinished());
     // Appends the rows not yet written, in order; false (with the reason) when the file refused.

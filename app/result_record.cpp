@@ -13,26 +13,25 @@ constexpr int showInterfacesTimeoutMs = 4000;
 
 } // namespace
 
-app::ChargerResult MainWindow::recordResult(const QString &setupNetwork,
-                                            const QString &customerNetwork,
+QString MainWindow::identifyCharger()
+{
+    // A name seen now wins over the one last seen; none shows while the laptop is between
+    // networks, and nothing runs once the window is closing.
+    const netctl::NetshRun run =
+        netctl::runNetsh(netctl::showInterfacesArgs(), showInterfacesTimeoutMs, interruption);
+    const QString seen = netctl::parseCurrentSsid(run.out);
+    if (!seen.isEmpty())
+        laptopNetwork = seen;
+    if (chargerIdentity.network != laptopNetwork && !stopRequested())
+        logChargerIdentity();
+    return laptopNetwork;
+}
+
+app::ChargerResult MainWindow::recordResult(const QString &network, const QString &customerNetwork,
                                             const app::ChargerResult &result,
                                             const app::ChargerResult &settled)
 {
     const app::ChargerResult recorded = stopRequested() ? app::closedAfter(settled) : result;
-
-    // A row for the laptop's network: it may have been moved to another charger from the Windows
-    // tray since the identity was read. A name seen now wins over the one last seen (none shows
-    // while a charger reboots, and nothing runs once the window is closing).
-    if (setupNetwork.isEmpty()) {
-        const netctl::NetshRun run =
-            netctl::runNetsh(netctl::showInterfacesArgs(), showInterfacesTimeoutMs, interruption);
-        const QString seen = netctl::parseCurrentSsid(run.out);
-        if (!seen.isEmpty())
-            laptopNetwork = seen;
-    }
-    const QString network = setupNetwork.isEmpty() ? laptopNetwork : setupNetwork;
-    if (chargerIdentity.network != laptopNetwork && network == laptopNetwork && !stopRequested())
-        logChargerIdentity();
     // Cells stay empty rather than hold another charger's identity.
     const app::ChargerIdentity charger =
         chargerIdentity.network == network ? chargerIdentity : app::ChargerIdentity{};

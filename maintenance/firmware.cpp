@@ -27,10 +27,11 @@ void MainWindow::onTriggerUpdate()
     const Operation operation(this, QStringLiteral("Firmware update"));
     if (operation.refused())
         return;
+    const QString charger = identifyCharger();
     app::ChargerResult result;
     if (triggerFirmwareUpdate(result))
         setStatus(QStringLiteral("Firmware update command sent."));
     else
         setStatus(QStringLiteral("Firmware update command failed (no answer from charger)."));
-    recordResult(QString(), QString(), result);
+    recordResult(charger, QString(), result);
 }

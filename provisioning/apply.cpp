@@ -47,9 +47,10 @@ void MainWindow::onRunWifiOnlyWorkflow()
     // Every end from here on reached the charger and adds its row to the result record. A close
     // during a step records what was settled before it (recordResult): once the Wi-Fi is saved,
     // that stays the outcome.
+    const QString charger = identifyCharger();
     app::ChargerResult settled = app::notFinished();
     app::ChargerResult result;
-    const auto record = [&]() { recordResult(QString(), ssid, result, settled); };
+    const auto record = [&]() { recordResult(charger, ssid, result, settled); };
     setStatus(QStringLiteral("Verifying network before applying credentials..."));
     if (!verifyNetworkBeforeConfig(ssid, password, result) && !stopRequested()) {
         setStatus(QStringLiteral("Network verify failed. Check Wi-Fi password and retry."));

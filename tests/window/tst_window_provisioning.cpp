@@ -37,7 +37,8 @@ QStringList write(const QString &ssid, const QString &password)
 }
 
 const QStringList kHomeWrite = write("HomeNet", "correct horse");
-// A run that reached the charger reads the laptop's network for its record row, then restores.
+// A run past its checks first reads the laptop's network for its record row; at its end it
+// restores the laptop.
 const QStringList kRecorded = {"wlan|show|interfaces"};
 const QStringList kRestore = {
     "wlan|show|interfaces", "interface|ip|set|address|name=Wi-Fi|source=dhcp",
