@@ -101,7 +101,7 @@ private:
     // identity of the charger there read again if it was read elsewhere; called before a step
     // can make the charger reboot.
     QString identifyCharger();
-    // Adds the row of the charger on `setupNetwork` to the result record, as the running
+    // Adds the row of the charger on `network` to the result record, as the running
     // operation, with that charger's identity (empty when it was read on another network). When
     // the window was closed during the run, the row holds what was `settled` before the close
     // instead of `result`. Returns the result as recorded.
