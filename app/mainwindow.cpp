@@ -82,5 +82,6 @@ void MainWindow::closeEvent(QCloseEvent *event)
         restoreLaptopNetwork();
         laptopRestoredOnClose = true;
     }
+    writePendingResultsAtClose();
     QMainWindow::closeEvent(event);
 }

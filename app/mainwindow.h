@@ -98,15 +98,25 @@ private:
     void appendLog(const QString &text);
     void setStatus(const QString &text);
     QString redactSecrets(QString text) const;
-    // Masked by value in every later log line: the passwords a run uses and the keys it derives.
+    // Masked by value in every later log line and record cell: the passwords a run uses, the keys
+    // it derives and the chargers' passkeys.
     void rememberSecret(const QString &secret);
-    // Adds the charger's row to the result record, as the running operation and with the identity
-    // read on the current setup network; a run stopped by a close is recorded as such. Returns
-    // the result as recorded.
-    app::ChargerResult recordResult(const QString &setupNetwork, const QString &customerNetwork,
-                                    app::ChargerResult result);
+    QStringList secretsToMask() const;
+    // The network the laptop is on now (it may have been moved from the Windows tray), with the
+    // identity of the charger there read again if it was read elsewhere; called before a step
+    // can make the charger reboot.
+    QString identifyCharger();
+    // Adds the row of the charger on `network` to the result record, as the running
+    // operation, with that charger's identity (empty when it was read on another network). When
+    // the window was closed during the run, the row holds what was `settled` before the close
+    // instead of `result`. Returns the result as recorded.
+    app::ChargerResult recordResult(const QString &network, const QString &customerNetwork,
+                                    const app::ChargerResult &result,
+                                    const app::ChargerResult &settled = app::notFinished());
     // Appends the rows not yet written, in order; false (with the reason) when the file refused.
     bool writePendingResults(QString &error);
+    // The last try, after the close's network restore: what still fails is said in the log.
+    void writePendingResultsAtClose();
 
     // charger_api/
     bool runCommand(const QString &command, QString &usedCommand);
@@ -143,20 +153,24 @@ private:
     void logChargerIdentity();
     bool cleanupDeviceFiles();
     void showCleanupPreview(const QString &listing);
-    bool triggerFirmwareUpdate();
+    bool triggerFirmwareUpdate(app::ChargerResult &result);
     void factoryResetCharger();
     bool askYesNo(const QString &title, const QString &question);
 
     // provisioning/
     bool scanTargetWifiFromCharger(QStringList &ssids, QString &rawScan);
-    bool verifyNetworkBeforeConfig(const QString &ssid, const QString &password);
-    bool configureDeviceWifi(const QString &ssid, const QString &password);
-    bool verifyWifiAuthBeforeReboot(const QString &ssid, const QString &password);
-    bool rebootAfterWifiSave();
+    // Each step says in `failure` (or `result`) what it found out about the charger.
+    bool verifyNetworkBeforeConfig(const QString &ssid, const QString &password,
+                                   app::ChargerResult &failure);
+    bool configureDeviceWifi(const QString &ssid, const QString &password,
+                             app::ChargerResult &failure);
+    bool verifyWifiAuthBeforeReboot(const QString &ssid, const QString &password,
+                                    app::ChargerResult &failure);
+    bool rebootAfterWifiSave(app::ChargerResult &result);
     // The one verification exchange both checks share: the scan and the target's row, the
     // command for its security code, and one judged send.
     bool scanVerifyTarget(const QString &ssid, provisioning::VerifyStage stage,
-                          provisioning::WlanScanRow &row);
+                          provisioning::WlanScanRow &row, app::ChargerResult &failure);
     QString verifyCommandFor(const QString &ssid, const QString &password,
                              const provisioning::WlanScanRow &row, int code);
     provisioning::VerifyOutcome exchangeVerifyCommand(const QString &command,
@@ -204,14 +218,10 @@ private:
     QProgressBar *busyBar = nullptr;
     QTimer *busyDelay = nullptr;
     bool busyCursorShown = false;
-    // What the last provisioning or maintenance step found out about the charger.
-    app::ChargerResult chargerResult;
-    // Read from the charger on the current setup network (empty when not read); cleared when the
-    // laptop joins another one.
-    QString chargerSerial;
-    QString chargerMac;
-    QString chargerUuid;
-    QString chargerPasskey;
+    // The laptop's Wi-Fi network as last seen or joined, and the identity of the charger read
+    // on it (read again once the laptop is on another network).
+    QString laptopNetwork;
+    app::ChargerIdentity chargerIdentity;
     QList<QByteArray> pendingResultLines;
     QWidget *resultPanel = nullptr;
     // The inline notice above the pages while the location gate holds; built when first needed.

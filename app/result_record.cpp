@@ -1,28 +1,53 @@
 #include "app/mainwindow.h"
+#include "app/result_record_file.h"
 #include "common/redaction.h"
+#include "netctl/netsh_commands.h"
+#include "netctl/netsh_parse.h"
+#include "netctl/netsh_runner.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QLineEdit>
 
-app::ChargerResult MainWindow::recordResult(const QString &setupNetwork,
-                                            const QString &customerNetwork,
-                                            app::ChargerResult result)
+namespace {
+
+constexpr int showInterfacesTimeoutMs = 4000;
+
+} // namespace
+
+QString MainWindow::identifyCharger()
 {
-    // Whatever a step made of an exchange that the close cut short, the run did not finish.
-    if (stopRequested())
-        result = {app::Outcome::StoppedByClose, QStringLiteral("remaining steps not run")};
+    // A name seen now wins over the one last seen; none shows while the laptop is between
+    // networks, and nothing runs once the window is closing.
+    const netctl::NetshRun run =
+        netctl::runNetsh(netctl::showInterfacesArgs(), showInterfacesTimeoutMs, interruption);
+    const QString seen = netctl::parseCurrentSsid(run.out);
+    if (!seen.isEmpty())
+        laptopNetwork = seen;
+    if (chargerIdentity.network != laptopNetwork && !stopRequested())
+        logChargerIdentity();
+    return laptopNetwork;
+}
 
-    // The record is held to the log's rule: no password, derived key or charger passkey in it.
-    QStringList secrets = secretsInUse;
-    secrets << passwordEdit->text() << chargerPasskey;
+app::ChargerResult MainWindow::recordResult(const QString &network, const QString &customerNetwork,
+                                            const app::ChargerResult &result,
+                                            const app::ChargerResult &settled)
+{
+    const app::ChargerResult recorded = stopRequested() ? app::closedAfter(settled) : result;
+    // Cells stay empty rather than hold another charger's identity.
+    const app::ChargerIdentity charger =
+        chargerIdentity.network == network ? chargerIdentity : app::ChargerIdentity{};
+
+    const QStringList secrets = secretsToMask();
     const auto masked = [&secrets](const QString &text) {
         return common::redactSecrets(text, secrets);
     };
-    app::ResultRow row{QDateTime::currentDateTime(), masked(runningOperation),
-                       masked(setupNetwork),         masked(chargerSerial),
-                       masked(chargerMac),           masked(chargerUuid),
-                       masked(customerNetwork),      {result.outcome, masked(result.reason)}};
+    const app::ResultRow row{QDateTime::currentDateTime(),
+                             masked(runningOperation),
+                             masked(netctl::isChargerSsid(network) ? network : QString()),
+                             masked(charger.serial),
+                             masked(charger.mac),
+                             masked(charger.uuid),
+                             masked(customerNetwork),
+                             {recorded.outcome, masked(recorded.reason)}};
     const QByteArray line = app::resultLine(row);
     pendingResultLines << line;
 
@@ -31,31 +56,38 @@ app::ChargerResult MainWindow::recordResult(const QString &setupNetwork,
         appendLog(QStringLiteral("Result row not written yet: ") +
                   QString::fromUtf8(line).trimmed());
         setStatus(QStringLiteral("Could not write the result record (%1); the row is in the setup "
-                                 "log and will be written with the next result.")
+                                 "log and will be written with the next result or when the "
+                                 "window closes.")
                       .arg(error));
     }
-    return row.result;
+    return recorded;
 }
 
 bool MainWindow::writePendingResults(QString &error)
 {
-    QFile file(QDir(logFolder()).filePath(app::resultFileName()));
-    const QFileInfo before(file);
-    const bool isNew = !before.exists() || before.size() == 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        error = file.errorString();
-        return false;
-    }
-    QByteArray bytes = isNew ? app::newResultFileHead() : QByteArray();
+    if (pendingResultLines.isEmpty())
+        return true;
+    QByteArray rows;
     for (const QByteArray &line : std::as_const(pendingResultLines))
-        bytes += line;
-    const qint64 sizeBefore = file.size();
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        error = file.errorString();
-        // A row is there whole or not at all: what a full disk let through is taken back.
-        file.resize(sizeBefore);
+        rows += line;
+    if (!app::appendResultRows(QDir(logFolder()).filePath(app::resultFileName()), rows, error))
         return false;
-    }
     pendingResultLines.clear();
     return true;
+}
+
+void MainWindow::writePendingResultsAtClose()
+{
+    QString error;
+    if (writePendingResults(error))
+        return;
+    const qsizetype rows = pendingResultLines.size();
+    appendLog(QStringLiteral("Result record not written at close (%1): %2 row(s) are only in this "
+                             "log.")
+                  .arg(error)
+                  .arg(rows));
+    setStatus(QStringLiteral("Could not write the result record (%1); %2 row(s) are only in the "
+                             "setup log.")
+                  .arg(error)
+                  .arg(rows));
 }

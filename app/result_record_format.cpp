@@ -41,6 +41,25 @@ QString outcomeText(Outcome outcome)
     return QString();
 }
 
+ChargerResult notFinished()
+{
+    return {Outcome::StoppedByClose, QStringLiteral("remaining steps not run")};
+}
+
+ChargerResult wifiSaved()
+{
+    return {Outcome::ConfiguredAndSaved,
+            QStringLiteral("the charger joins it after its next reboot")};
+}
+
+ChargerResult closedAfter(const ChargerResult &settled)
+{
+    if (settled.outcome == Outcome::StoppedByClose)
+        return notFinished();
+    return {settled.outcome,
+            settled.reason + QStringLiteral("; then ") + outcomeText(Outcome::StoppedByClose)};
+}
+
 QString resultFileName()
 {
     return QStringLiteral("results.csv");
@@ -81,10 +100,6 @@ QString csvCell(const QString &text)
     QString cell = text;
     if (!cell.isEmpty() && formulaStarts.contains(cell.front()))
         cell.prepend(QLatin1Char('\''));
-    const bool needsQuotes = cell.contains(QLatin1Char(',')) || cell.contains(QLatin1Char('"')) ||
-                             cell.contains(QLatin1Char('\r')) || cell.contains(QLatin1Char('\n'));
-    if (!needsQuotes)
-        return cell;
     cell.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + cell + QLatin1Char('"');
 }

@@ -36,6 +36,27 @@ struct ChargerResult
     QString reason;
 };
 
+// Nothing lasting done yet: what a close during the first steps leaves.
+ChargerResult notFinished();
+
+// The customer's Wi-Fi written and saved on the charger, with no reboot sent yet.
+ChargerResult wifiSaved();
+
+// What a row says when the window was closed during a run: the last thing settled before the
+// close, with the close in its reason, or "stopped by closing the window" when nothing was.
+ChargerResult closedAfter(const ChargerResult &settled);
+
+// The charger a row is about, as read on the laptop network `network`; `read` stays false until
+// something of it could be read there.
+struct ChargerIdentity
+{
+    QString network;
+    bool read = false;
+    QString serial;
+    QString mac;
+    QString uuid;
+};
+
 // One row of the record. Texts are taken as they are: mask secrets first.
 struct ResultRow
 {
@@ -58,9 +79,9 @@ QByteArray newResultFileHead();
 // The row as one CSV line in UTF-8, ended by CR LF.
 QByteArray resultLine(const ResultRow &row);
 
-// A cell as RFC 4180 writes it: in double quotes, with inner quotes doubled, when it holds a
-// comma, a quote or a line end. A cell that a spreadsheet would run as a formula (it starts with
-// = + - @, a tab or a CR) gets a leading single quote first, so it stays text.
+// A cell as RFC 4180 writes it, always in double quotes (inner quotes doubled), so no list
+// separator of any locale splits it. A cell that a spreadsheet would run as a formula (it starts
+// with = + - @, a tab or a CR) gets a leading single quote first, so it stays text.
 QString csvCell(const QString &text);
 
 // Local time with its UTC offset in ISO 8601: 2026-12-07T16:42:59+01:00.

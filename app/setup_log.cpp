@@ -65,9 +65,13 @@ void MainWindow::appendLog(const QString &text)
 
 QString MainWindow::redactSecrets(QString text) const
 {
-    QStringList secrets = secretsInUse;
-    secrets << passwordEdit->text();
-    return common::redactSecrets(text, secrets);
+    return common::redactSecrets(text, secretsToMask());
+}
+
+// The one list that both the log and the result record mask.
+QStringList MainWindow::secretsToMask() const
+{
+    return secretsInUse + QStringList{passwordEdit->text()};
 }
 
 void MainWindow::rememberSecret(const QString &secret)

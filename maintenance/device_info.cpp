@@ -17,7 +17,8 @@ void MainWindow::refreshDeviceInfo()
     QString ssid;
     QString passkey;
     getDeviceValue(QStringLiteral("wlan.ssid"), ssid);
-    getDeviceValue(QStringLiteral("wlan.passkey"), passkey);
+    if (getDeviceValue(QStringLiteral("wlan.passkey"), passkey))
+        rememberSecret(passkey);
 
     QString uuid;
     for (const QString &key : maintenance::uuidKeyCandidates()) {
@@ -36,8 +37,6 @@ void MainWindow::refreshDeviceInfo()
             uuid = value;
     }
 
-    chargerUuid = uuid;
-    chargerPasskey = passkey;
     deviceSsidValue->setText(maintenance::valueOrNotAvailable(ssid));
     devicePasskeyValue->setText(maintenance::valueOrNotAvailable(passkey));
     deviceUuidValue->setText(maintenance::valueOrNotAvailable(uuid));
@@ -49,12 +48,18 @@ void MainWindow::refreshDeviceInfo()
     }
 
     logChargerIdentity();
+    if (!uuid.isEmpty())
+        chargerIdentity.uuid = uuid;
 }
 
 void MainWindow::logChargerIdentity()
 {
-    if (identityLogged)
+    // Read once per charger: again only when the laptop is on another network. The log's block
+    // is written once per run.
+    if (chargerIdentity.read && chargerIdentity.network == laptopNetwork)
         return;
+    chargerIdentity = app::ChargerIdentity();
+    chargerIdentity.network = laptopNetwork;
 
     QString uuid;
     if (!getDeviceValue(QStringLiteral("system.uuid"), uuid) || uuid.trimmed().isEmpty()) {
@@ -76,10 +81,9 @@ void MainWindow::logChargerIdentity()
     if (uuid.trimmed().isEmpty() && serial.isEmpty() && mac.isEmpty())
         return;
 
-    chargerSerial = serial;
-    chargerMac = mac;
-    if (chargerUuid.isEmpty())
-        chargerUuid = uuid.trimmed();
+    chargerIdentity = {laptopNetwork, true, serial, mac, uuid.trimmed()};
+    if (identityLogged)
+        return;
     for (const QString &line : maintenance::identityBlockLines(serial, mac, uuid))
         appendLog(line);
     identityLogged = true;

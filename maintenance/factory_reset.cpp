@@ -15,17 +15,18 @@ void MainWindow::factoryResetCharger()
             QStringLiteral("Factory reset will erase charger settings and reboot. Continue?")))
         return;
 
+    const QString charger = identifyCharger();
     QString mac;
     getDeviceValue(QStringLiteral("wlan.mac"), mac);
     if (maintenance::isUsableIdentityValue(mac))
-        chargerMac = mac.trimmed();
+        chargerIdentity.mac = mac.trimmed();
 
     QString usedCommand;
     for (const QString &command : maintenance::factoryResetCommands(mac.trimmed())) {
         if (runCommand(command, usedCommand)) {
             setStatus(QStringLiteral("Factory reset command sent (") + usedCommand +
                       QStringLiteral("). Charger will reboot."));
-            recordResult(selectedChargerSsid, QString(),
+            recordResult(charger, QString(),
                          {app::Outcome::FactoryResetSent,
                           QStringLiteral("command accepted: ") + usedCommand});
             return;
@@ -33,6 +34,6 @@ void MainWindow::factoryResetCharger()
     }
     setStatus(QStringLiteral("Factory reset failed (device says command args invalid). See log for "
                              "exact response."));
-    recordResult(selectedChargerSsid, QString(),
+    recordResult(charger, QString(),
                  {app::Outcome::FactoryResetRefused, QStringLiteral("no command form accepted")});
 }

@@ -22,6 +22,7 @@ void MainWindow::wifiInterfaceName()
         locationNotice->hide();
     wifiInterface = netctl::parseInterfaceName(run.out);
     wifiInterfaceGuid = netctl::parseInterfaceGuid(run.out, wifiInterface);
+    laptopNetwork = netctl::parseCurrentSsid(run.out);
 }
 
 QString MainWindow::currentWifiSsid()

@@ -47,11 +47,8 @@ QString notJoinedText(const QString &interfaceName, const QString &ssid,
 
 bool MainWindow::connectToWifi(const QString &ssid)
 {
-    // What was read from a charger belongs to the network the laptop is about to leave.
-    chargerSerial.clear();
-    chargerMac.clear();
-    chargerUuid.clear();
-    chargerPasskey.clear();
+    // The laptop leaves its network: what was read from a charger there names another one.
+    laptopNetwork.clear();
     if (ssid.isEmpty() || wifiInterface.isEmpty())
         return false;
     const QString refusal = netctl::profileSsidRefusal(ssid);
@@ -78,7 +75,10 @@ bool MainWindow::connectToWifi(const QString &ssid)
     // The reply is in the display language and only says that Windows took the request; the
     // interface itself tells when the laptop has joined.
     appendLog(QStringLiteral("wlan connect: ") + netctl::netshTextForLog(run.out + run.err));
-    return waitForAssociation(ssid);
+    if (!waitForAssociation(ssid))
+        return false;
+    laptopNetwork = ssid;
+    return true;
 }
 
 bool MainWindow::waitForAssociation(const QString &ssid)

@@ -44,32 +44,38 @@ void MainWindow::onRunWifiOnlyWorkflow()
         return;
     }
 
-    // Every end from here on reached the charger and adds its row to the result record; a close
-    // during a step is recorded as a stop (recordResult).
-    const auto record = [this, &ssid]() { recordResult(selectedChargerSsid, ssid, chargerResult); };
+    // Every end from here on reached the charger and adds its row to the result record. A close
+    // during a step records what was settled before it (recordResult): once the Wi-Fi is saved,
+    // that stays the outcome.
+    const QString charger = identifyCharger();
+    app::ChargerResult settled = app::notFinished();
+    app::ChargerResult result;
+    const auto record = [&]() { recordResult(charger, ssid, result, settled); };
     setStatus(QStringLiteral("Verifying network before applying credentials..."));
-    if (!verifyNetworkBeforeConfig(ssid, password) && !stopRequested()) {
+    if (!verifyNetworkBeforeConfig(ssid, password, result) && !stopRequested()) {
         setStatus(QStringLiteral("Network verify failed. Check Wi-Fi password and retry."));
         return record();
     }
     if (stopRequested())
         return record();
     setStatus(QStringLiteral("Applying customer Wi-Fi credentials (set + save)..."));
-    if (!configureDeviceWifi(ssid, password) && !stopRequested()) {
+    if (!configureDeviceWifi(ssid, password, result) && !stopRequested()) {
         setStatus(QStringLiteral("Wi-Fi config failed. Check charger connection and retry."));
         return record();
     }
     if (stopRequested())
         return record();
+    settled = app::wifiSaved();
     setStatus(QStringLiteral("Verifying Wi-Fi authentication before reboot..."));
-    if (!verifyWifiAuthBeforeReboot(ssid, password) || stopRequested())
+    if (!verifyWifiAuthBeforeReboot(ssid, password, result) || stopRequested())
         return record();
-    rebootAfterWifiSave();
+    rebootAfterWifiSave(result);
     record();
     restoreLaptopNetwork();
 }
 
-bool MainWindow::configureDeviceWifi(const QString &ssid, const QString &password)
+bool MainWindow::configureDeviceWifi(const QString &ssid, const QString &password,
+                                     app::ChargerResult &failure)
 {
     for (int attempt = 1; attempt <= writeAttempts; ++attempt) {
         const bool okSsid = setDeviceValue(QStringLiteral("wlan.ssid"), ssid);
@@ -90,18 +96,19 @@ bool MainWindow::configureDeviceWifi(const QString &ssid, const QString &passwor
         }
         common::waitLocally(writeRetryPauseMs, interruption);
     }
-    chargerResult = {app::Outcome::WriteFailed,
-                     QStringLiteral("set and save not accepted in %1 attempts").arg(writeAttempts)};
+    failure = {app::Outcome::WriteFailed,
+               QStringLiteral("set and save not accepted in %1 attempts").arg(writeAttempts)};
     return false;
 }
 
-bool MainWindow::verifyWifiAuthBeforeReboot(const QString &ssid, const QString &password)
+bool MainWindow::verifyWifiAuthBeforeReboot(const QString &ssid, const QString &password,
+                                            app::ChargerResult &failure)
 {
     using provisioning::VerifyOutcome;
     using provisioning::VerifyStage;
 
     provisioning::WlanScanRow row;
-    if (!scanVerifyTarget(ssid, VerifyStage::BeforeReboot, row))
+    if (!scanVerifyTarget(ssid, VerifyStage::BeforeReboot, row, failure))
         return false;
 
     // An open network, an unknown security type or no password: the short form, decided on the
@@ -116,6 +123,8 @@ bool MainWindow::verifyWifiAuthBeforeReboot(const QString &ssid, const QString &
         case VerifyOutcome::BadCredentials:
             setStatus(
                 QStringLiteral("Wi-Fi auth verify failed (likely bad password). Reboot blocked."));
+            failure = {app::Outcome::AuthFailedBeforeReboot,
+                       QStringLiteral("the charger reported bad credentials")};
             return false;
         case VerifyOutcome::Unsupported:
             setStatus(QStringLiteral(
@@ -131,15 +140,15 @@ bool MainWindow::verifyWifiAuthBeforeReboot(const QString &ssid, const QString &
     return true;
 }
 
-bool MainWindow::rebootAfterWifiSave()
+bool MainWindow::rebootAfterWifiSave(app::ChargerResult &result)
 {
     QString usedCommand;
     for (const QString &word : provisioning::rebootWords()) {
         if (runRebootCommand(word, usedCommand)) {
             setStatus(QStringLiteral("Wi-Fi saved. Reboot command sent (") + usedCommand +
                       QStringLiteral(")."));
-            chargerResult = {app::Outcome::ConfiguredAndRebooted,
-                             QStringLiteral("reboot word accepted: ") + usedCommand};
+            result = {app::Outcome::ConfiguredAndRebooted,
+                      QStringLiteral("reboot word accepted: ") + usedCommand};
             return true;
         }
     }
@@ -147,7 +156,7 @@ bool MainWindow::rebootAfterWifiSave()
         "Reboot command unsupported on this firmware; Wi-Fi settings were still saved."));
     setStatus(QStringLiteral("Wi-Fi saved. Reboot command not supported on this firmware (manual "
                              "reboot may be needed)."));
-    chargerResult = {app::Outcome::RebootNotConfirmed,
-                     QStringLiteral("no reboot command accepted; reboot by hand")};
+    result = {app::Outcome::RebootNotConfirmed,
+              QStringLiteral("no reboot command accepted; reboot by hand")};
     return false;
 }

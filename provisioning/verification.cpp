@@ -2,14 +2,15 @@
 #include "provisioning/verify_rules.h"
 #include "provisioning/wifi_scan_parse.h"
 
-bool MainWindow::verifyNetworkBeforeConfig(const QString &ssid, const QString &password)
+bool MainWindow::verifyNetworkBeforeConfig(const QString &ssid, const QString &password,
+                                           app::ChargerResult &failure)
 {
     using provisioning::VerifyOutcome;
     using provisioning::VerifyStage;
 
     setStatus(QStringLiteral("Running network verify before applying Wi-Fi credentials..."));
     provisioning::WlanScanRow row;
-    if (!scanVerifyTarget(ssid, VerifyStage::BeforeWrite, row))
+    if (!scanVerifyTarget(ssid, VerifyStage::BeforeWrite, row, failure))
         return false;
 
     const int code = provisioning::securityTypeCode(row.security);
@@ -18,8 +19,8 @@ bool MainWindow::verifyNetworkBeforeConfig(const QString &ssid, const QString &p
         appendLog(QStringLiteral("verifyNetworkBeforeConfig: unknown security type ") + security);
         setStatus(QStringLiteral("Network verify failed: unknown security type ") + security +
                   QLatin1Char('.'));
-        chargerResult = {app::Outcome::NotVerified,
-                         QStringLiteral("security %1 cannot be verified").arg(row.security)};
+        failure = {app::Outcome::NotVerified,
+                   QStringLiteral("security %1 cannot be verified").arg(row.security)};
         return false;
     }
 
@@ -39,6 +40,8 @@ bool MainWindow::verifyNetworkBeforeConfig(const QString &ssid, const QString &p
     case VerifyOutcome::BadCredentials:
         setStatus(
             QStringLiteral("Network verify failed: bad credentials. Check the Wi-Fi password."));
+        failure = {app::Outcome::PasswordRefused,
+                   QStringLiteral("the charger reported bad credentials")};
         return false;
     case VerifyOutcome::Unsupported:
         appendLog(QStringLiteral(

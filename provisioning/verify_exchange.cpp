@@ -16,7 +16,7 @@ QString quoted(const QString &text)
 } // namespace
 
 bool MainWindow::scanVerifyTarget(const QString &ssid, provisioning::VerifyStage stage,
-                                  provisioning::WlanScanRow &row)
+                                  provisioning::WlanScanRow &row, app::ChargerResult &failure)
 {
     const bool beforeWrite = stage == provisioning::VerifyStage::BeforeWrite;
     const app::Outcome blocked =
@@ -32,7 +32,7 @@ bool MainWindow::scanVerifyTarget(const QString &ssid, provisioning::VerifyStage
             setStatus(
                 QStringLiteral("Cannot verify Wi-Fi auth (scan unavailable). Reboot blocked."));
         }
-        chargerResult = {blocked, QStringLiteral("the charger's Wi-Fi scan failed")};
+        failure = {blocked, QStringLiteral("the charger's Wi-Fi scan failed")};
         return false;
     }
     if (!provisioning::findTargetRow(scan, ssid, row) || row.channel.isEmpty()) {
@@ -44,7 +44,7 @@ bool MainWindow::scanVerifyTarget(const QString &ssid, provisioning::VerifyStage
             appendLog(QStringLiteral("verify failed: target SSID not found in scan"));
             setStatus(QStringLiteral("Selected Wi-Fi not found in charger scan. Reboot blocked."));
         }
-        chargerResult = {blocked, QStringLiteral("network not in the charger's scan")};
+        failure = {blocked, QStringLiteral("network not in the charger's scan")};
         return false;
     }
     return true;
@@ -71,11 +71,5 @@ provisioning::VerifyOutcome MainWindow::exchangeVerifyCommand(const QString &com
     appendLog(
         QStringLiteral("CMD %1%2 -> ok=%3 response=%4")
             .arg(command, attemptText, charger_api::boolDigit(ok), redactSecrets(reply.trimmed())));
-    const provisioning::VerifyOutcome outcome = provisioning::classifyVerifyReply(ok, reply, stage);
-    if (outcome == provisioning::VerifyOutcome::BadCredentials)
-        chargerResult = {stage == provisioning::VerifyStage::BeforeWrite
-                             ? app::Outcome::PasswordRefused
-                             : app::Outcome::AuthFailedBeforeReboot,
-                         QStringLiteral("the charger reported bad credentials")};
-    return outcome;
+    return provisioning::classifyVerifyReply(ok, reply, stage);
 }

@@ -52,15 +52,18 @@ void MainWindow::onStartGuidedSetup()
 
     int successes = 0;
     QList<QStringList> results;
-    // Each charger's end, whichever step it came to, is one row of the record and of the table.
+    // Each charger's end, whichever step it came to, is one row of the record and of the table;
+    // a close keeps what was settled on that charger before it.
+    app::ChargerResult settled;
     const auto finish = [&](const QString &charger, const app::ChargerResult &result) {
         const QString customer = optConfigureWifi->isChecked() ? targetSsid : QString();
-        const app::ChargerResult recorded = recordResult(charger, customer, result);
+        const app::ChargerResult recorded = recordResult(charger, customer, result, settled);
         results << QStringList{charger, app::outcomeText(recorded.outcome), recorded.reason};
     };
     for (const QString &charger : chargers) {
         if (stopRequested())
             return;
+        settled = app::notFinished();
         // Once the location gate is met no charger can be joined: the rest are recorded so.
         if (!locationGateMet)
             setStatus(QStringLiteral("Found a charger, connecting... ") + charger);
@@ -75,8 +78,11 @@ void MainWindow::onStartGuidedSetup()
             continue;
         }
         applyStaticAddress();
+        // Its identity is read now, before any step changes the charger.
         if (optGetInfo->isChecked())
             refreshDeviceInfo();
+        else
+            logChargerIdentity();
         if (optClearCache->isChecked()) {
             setStatus(QStringLiteral("Cleaning ECache & EEvents on ") + charger +
                       QStringLiteral("..."));
@@ -87,27 +93,27 @@ void MainWindow::onStartGuidedSetup()
         if (optConfigureWifi->isChecked()) {
             setStatus(QStringLiteral("Verifying network before config on ") + charger +
                       QStringLiteral("..."));
-            if (!verifyNetworkBeforeConfig(targetSsid, password)) {
+            if (!verifyNetworkBeforeConfig(targetSsid, password, result)) {
                 setStatus(QStringLiteral("Network verify failed for ") + charger +
                           QStringLiteral(". Skipping Wi-Fi config."));
-                finish(charger, chargerResult);
+                finish(charger, result);
                 continue;
             }
             setStatus(QStringLiteral("Applying Wi-Fi on ") + charger + QStringLiteral("..."));
-            if (!configureDeviceWifi(targetSsid, password)) {
+            if (!configureDeviceWifi(targetSsid, password, result)) {
                 setStatus(QStringLiteral("Wi-Fi config failed for ") + charger + QLatin1Char('.'));
-                finish(charger, chargerResult);
+                finish(charger, result);
                 continue;
             }
             setStatus(QStringLiteral("WiFi configured for %1.").arg(targetSsid));
-            result = {app::Outcome::ConfiguredAndSaved,
-                      QStringLiteral("the charger joins it after its next reboot")};
+            result = settled = app::wifiSaved();
         }
         if (optFirmwareUpdate->isChecked()) {
             setStatus(QStringLiteral("Starting firmware update on ") + charger +
                       QStringLiteral("..."));
-            triggerFirmwareUpdate();
-            result.reason += QStringLiteral("; ") + app::outcomeText(chargerResult.outcome);
+            app::ChargerResult firmware;
+            triggerFirmwareUpdate(firmware);
+            result.reason += QStringLiteral("; ") + app::outcomeText(firmware.outcome);
         }
         setStatus(QStringLiteral("You should see a steady white light after charger reboot if "
                                  "everything is successful."));

@@ -433,6 +433,8 @@ void SimulatedLaptop::applyDhcpLease(QJsonObject &iface) const
 void SimulatedLaptop::joinNetwork(int ifaceIndex, const QString &ssid, const QString &profile)
 {
     QJsonObject iface = interfaceAt(ifaceIndex);
+    // Joined once: a move from the tray later is not undone by the finished association.
+    iface.remove(QStringLiteral("associating"));
     iface.insert(QStringLiteral("connectedSsid"), ssid);
     iface.insert(QStringLiteral("connectedProfile"), profile);
     iface.insert(QStringLiteral("connectionMode"), QStringLiteral("Profile"));

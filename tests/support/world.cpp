@@ -1,6 +1,7 @@
 #include "world.h"
 
 #include "app/mainwindow.h"
+#include "app/result_record_format.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -273,25 +274,21 @@ QCheckBox *option(const QString &text)
 
 namespace {
 
-// The record's data rows without their time cells, after checking that the file starts with the
-// one byte-order mark and the header, and that every row starts with a local time and offset.
+// The record's data rows, their quoted cells after the time joined by "|", after checking that
+// the file starts with the one head, ends with a line end and every row with a local time.
 void verifyRecord(const QByteArray &bytes, const QString &expected)
 {
+    const QByteArray head = app::newResultFileHead();
+    QVERIFY2(bytes.isEmpty() ||
+                 (bytes.startsWith(head) && bytes.count(head) == 1 && bytes.endsWith("\r\n")),
+             bytes.left(120).constData());
+    static const QRegularExpression time(
+        QStringLiteral(R"(^"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d",".*"$)"));
     QStringList rows;
-    if (!bytes.isEmpty()) {
-        const QByteArray head = "\xEF\xBB\xBFTime,Operation,Setup network,Serial,MAC,UUID,"
-                                "Customer network,Outcome,Reason\r\n";
-        QVERIFY2(bytes.startsWith(head), bytes.left(120).constData());
-        QCOMPARE(bytes.count("\xEF\xBB\xBF"), 1);
-        QVERIFY(bytes.endsWith("\r\n"));
-        static const QRegularExpression time(
-            QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d,)"));
-        for (const QString &row : QString::fromUtf8(bytes.mid(head.size())).split("\r\n")) {
-            if (row.isEmpty())
-                continue;
-            QVERIFY2(time.match(row).hasMatch(), qPrintable(row));
-            rows << row.section(QLatin1Char(','), 1);
-        }
+    for (QString row :
+         QString::fromUtf8(bytes.mid(head.size())).split("\r\n", Qt::SkipEmptyParts)) {
+        QVERIFY2(time.match(row).hasMatch(), qPrintable(row));
+        rows << row.mid(29).chopped(1).replace("\",\"", "|").replace("\"\"", "\"");
     }
     QCOMPARE(rows.join(QLatin1Char('\n')), expected);
 }
@@ -416,6 +413,25 @@ void runSteps(MainWindow &window, World &world, const QStringList &steps)
             const QString later = arg.section(QLatin1Char(':'), 1);
             QTimer::singleShot(arg.section(QLatin1Char(':'), 0, 0).toInt(), &window,
                                [&window, &world, later]() { runSteps(window, world, {later}); });
+        } else if (kind == QLatin1String("once")) {
+            // That step as soon as the status shows, while the operation waits.
+            auto *poll = new QTimer(&window);
+            const QString status = arg.section(QLatin1Char('='), 0, 0);
+            const QString then = arg.section(QLatin1Char('='), 1);
+            QObject::connect(poll, &QTimer::timeout, poll, [&window, &world, poll, status, then]() {
+                if (!world.statuses().contains(status))
+                    return;
+                poll->deleteLater();
+                runSteps(window, world, {then});
+            });
+            poll->start(20);
+        } else if (kind == QLatin1String("tray")) {
+            // The technician moves the laptop to another network from the Windows tray.
+            static const QRegularExpression joined(QStringLiteral(R"("connectedSsid":"[^"]*")"));
+            world.writeLaptop(
+                QString::fromUtf8(QJsonDocument(world.laptop()).toJson(QJsonDocument::Compact))
+                    .replace(joined, "\"connectedSsid\":\"" + arg + '"')
+                    .toUtf8());
         } else if (kind == QLatin1String("enabled") || kind == QLatin1String("disabled")) {
             QCOMPARE(button(arg)->isEnabled(), kind == QLatin1String("enabled"));
         } else if (kind == QLatin1String("enter")) {

@@ -102,13 +102,16 @@ QCheckBox *option(const QString &text);
 //   "pick-charger:<ssid>", "pick-wifi:<ssid>",
 //   "tip:<ssid>=<text>" (the scanned network's item has an icon and that tooltip), "answer:Yes|No"
 //   (the next question), "option:<text>=0|1", "mark" (forget what happened so far), "close",
-//   "later:<ms>:<step>" (that step from a timer, while an operation waits), "enabled:<button>",
+//   "later:<ms>:<step>" (that step from a timer, while an operation waits), "once:<status>=<step>"
+//   (that step as soon as the status shows), "tray:<ssid>" (the laptop moved to that network
+//   outside the program), "enabled:<button>",
 //   "disabled:<button>", "enter:<button>|password" (Enter pressed there), "visible:<text>",
 //   "hidden:<text>" (a button or option box as the window shows it), "wait:<status>" (until that
 //   status was shown), "logged:<entry>" (until the log holds it), "cards:<a>|<b>|<c>|<d>" (the four
 //   header cards show these texts), "startup" (until start-up is done; as the first step, what
 //   start-up did is kept), "starting" (first step only: act while start-up runs),
-//   "records:<row>\n<row>..." (the result record's rows so far, each without its time cell),
+//   "records:<row>\n<row>..." (the result record's rows so far, each as its cells after the time
+//   joined by "|"),
 //   "opened:<url>" (the one URL the desktop was asked to open), "gate:held|lifted" (the
 //   laptop's location access is off or on),
 //   "logged-end:<text>" (a log entry ends so), "record:blocked|free" (the record file cannot be

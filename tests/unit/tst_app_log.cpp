@@ -1,9 +1,14 @@
+#include "app/result_record_file.h"
 #include "app/result_record_format.h"
 #include "app/setup_log_format.h"
 #include "common/redaction.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
+
+#include <csignal>
+#include <sys/resource.h>
 
 class AppLogTest : public QObject
 {
@@ -16,6 +21,8 @@ private slots:
     void recordCell_data();
     void recordCell();
     void recordLine();
+    void recordCutOff_data();
+    void recordCutOff();
 };
 
 void AppLogTest::redaction_data()
@@ -81,19 +88,20 @@ void AppLogTest::recordCell_data()
     const auto row = [](const char *name, const char *text, const char *cell) {
         QTest::newRow(name) << QString::fromUtf8(text) << QString::fromUtf8(cell);
     };
-    row("plain text stays bare", "Home Net", "Home Net");
-    row("a comma is quoted", "a,b", "\"a,b\"");
-    row("a quote is doubled inside quotes", "say \"hi\"", "\"say \"\"hi\"\"\"");
-    row("a line end is quoted", "a\nb", "\"a\nb\"");
-    row("= stays text", "=1+2", "'=1+2");
-    row("+ stays text", "+1", "'+1");
-    row("- stays text", "-2+3", "'-2+3");
-    row("@ stays text", "@SUM(A1)", "'@SUM(A1)");
-    row("a leading tab stays text", "\tx", "'\tx");
-    row("a leading CR stays text, quoted", "\rx", "\"'\rx\"");
+    row("plain text is quoted too", "Home Net", R"c("Home Net")c");
+    row("a comma stays inside", "a,b", R"c("a,b")c");
+    row("a quote is doubled", "say \"hi\"", R"c("say ""hi""")c");
+    row("a line end stays inside", "a\nb", "\"a\nb\"");
+    row("a ; separator splits off no formula", "x;=1+2", R"c("x;=1+2")c");
+    row("= stays text", "=1+2", R"c("'=1+2")c");
+    row("+ stays text", "+1", R"c("'+1")c");
+    row("- stays text", "-2+3", R"c("'-2+3")c");
+    row("@ stays text", "@SUM(A1)", R"c("'@SUM(A1)")c");
+    row("a leading tab stays text", "\tx", "\"'\tx\"");
+    row("a leading CR stays text", "\rx", "\"'\rx\"");
     row("a formula with quotes and a comma", "=HYPERLINK(\"x\",\"y\")",
-        "\"'=HYPERLINK(\"\"x\"\",\"\"y\"\")\"");
-    row("= later in the text is no formula", "a=b", "a=b");
+        R"c("'=HYPERLINK(""x"",""y"")")c");
+    row("= later in the text is no formula", "a=b", R"c("a=b")c");
 }
 
 void AppLogTest::recordCell()
@@ -106,8 +114,6 @@ void AppLogTest::recordLine()
 {
     const QDate day(2026, 12, 7);
     const QTime time(16, 42, 59);
-    QCOMPARE(app::recordTime(QDateTime(day, time, QTimeZone(3600))),
-             QStringLiteral("2026-12-07T16:42:59+01:00"));
     QCOMPARE(app::recordTime(QDateTime(day, time, QTimeZone(-(5 * 3600 + 1800)))),
              QStringLiteral("2026-12-07T16:42:59-05:30"));
     QCOMPARE(app::recordTime(QDateTime(day, time, QTimeZone::utc())),
@@ -119,12 +125,53 @@ void AppLogTest::recordLine()
                              "70:b3",
                              "ead0",
                              "Caf\u00e9",
-                             {app::Outcome::RebootNotConfirmed, "no word"}};
-    QCOMPARE(app::resultLine(row),
-             QStringLiteral("2026-12-07T16:42:59+01:00,Guided setup,"
-                            "JuiceNet-1A2B,ZP2,70:b3,ead0,Caf\u00e9,"
-                            "\"configured, reboot not confirmed\",no word\r\n")
+                             app::closedAfter(app::wifiSaved())};
+    QCOMPARE(app::newResultFileHead() + app::resultLine(row),
+             QStringLiteral("\uFEFF\"Time\",\"Operation\",\"Setup network\",\"Serial\",\"MAC\","
+                            "\"UUID\",\"Customer network\",\"Outcome\",\"Reason\"\r\n"
+                            "\"2026-12-07T16:42:59+01:00\",\"Guided setup\",\"JuiceNet-1A2B\","
+                            "\"ZP2\",\"70:b3\",\"ead0\",\"Caf\u00e9\",\"configured and saved, not "
+                            "rebooted\",\"the charger joins it after its next reboot; then "
+                            "stopped by closing the window\"\r\n")
                  .toUtf8());
+    QCOMPARE(app::closedAfter(app::notFinished()).reason, app::notFinished().reason);
+}
+
+// Whole rows or none: the process's file size cap (SIGXFSZ ignored) cuts the write short as a
+// full disk would; the next write names the reason.
+void AppLogTest::recordCutOff_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<int>("cap");
+    QTest::newRow("a new record cut off in its header is removed again") << QByteArray() << 40;
+    QTest::newRow("a new record cut off in its first row is removed again") << QByteArray() << 120;
+    QTest::newRow("a record cut off in a row ends where it ended")
+        << QByteArray("\xEF\xBB\xBF\"Time\"\r\n\"row one\"\r\n") << 40;
+}
+
+void AppLogTest::recordCutOff()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(int, cap);
+    QTemporaryDir dir;
+    QFile file(dir.filePath("results.csv"));
+    QVERIFY(before.isNull() || (file.open(QIODevice::WriteOnly) && file.write(before) > 0));
+    file.close();
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit capped = saved;
+    capped.rlim_cur = rlim_t(cap);
+    ::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &capped);
+    QString error;
+    const bool appended =
+        app::appendResultRows(file.fileName(), QByteArray(200, 'r') + "\r\n", error);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    QVERIFY(!appended);
+    QCOMPARE(error, QStringLiteral("File too large"));
+    QCOMPARE(file.exists(), !before.isNull());
+    if (file.open(QIODevice::ReadOnly))
+        QCOMPARE(file.readAll(), before);
 }
 
 QTEST_APPLESS_MAIN(AppLogTest)
