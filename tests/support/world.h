@@ -19,6 +19,15 @@ class QListWidget;
 
 namespace testsupport {
 
+// The laptop on HomeNet with two of the demo's chargers in range; each answers only while the
+// laptop is joined to it.
+inline const QByteArray kTwoChargersInRange =
+    R"({"interfaces":[{"name":"Wi-Fi","connectedSsid":"HomeNet"}],
+    "networks":[{"ssid":"HomeNet","authentication":"WPA2-Personal"},
+                {"ssid":"JuiceNet-1A2B","authentication":"Open","dhcpAddress":"10.10.10.3"},
+                {"ssid":"JuiceNet-3C4D","authentication":"Open","dhcpAddress":"10.10.10.3"}],
+    "profiles":[{"name":"HomeNet","interface":"Wi-Fi"}]})";
+
 // A TCP relay set as the application's HTTP proxy in front of the charger simulator; it keeps
 // every byte the client sent, so a test sees the exact request lines.
 class Relay : public QObject

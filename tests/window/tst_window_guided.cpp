@@ -4,15 +4,10 @@
 #include <QtTest>
 
 using testsupport::addOperationColumns;
+using testsupport::kTwoChargersInRange;
 
 namespace {
 
-// Two of the demo's chargers in range; each answers only while the laptop is joined to it.
-const QByteArray kLaptop = R"({"interfaces":[{"name":"Wi-Fi","connectedSsid":"HomeNet"}],
-    "networks":[{"ssid":"HomeNet","authentication":"WPA2-Personal"},
-                {"ssid":"JuiceNet-1A2B","authentication":"Open","dhcpAddress":"10.10.10.3"},
-                {"ssid":"JuiceNet-3C4D","authentication":"Open","dhcpAddress":"10.10.10.3"}],
-    "profiles":[{"name":"HomeNet","interface":"Wi-Fi"}]})";
 const QString kKey =
     QString::fromLatin1(QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha1,
                                                            "correct horse", "HomeNet", 4096, 32)
@@ -91,7 +86,7 @@ void WindowGuidedTest::guidedRun_data()
 
     QTest::newRow("every option: each charger joined, addressed, read, cleaned, verified, "
                   "written and updated in order; then the laptop rejoins its network")
-        << kLaptop << none << QList<SimFault>{}
+        << kTwoChargersInRange << none << QList<SimFault>{}
         << steps("HomeNet", true, true) +
                QStringList{"table:JuiceNet-1A2B|configured and saved, not rebooted|" + kSaved +
                            "\nJuiceNet-3C4D|configured and saved, not rebooted|" + kSaved}
@@ -122,7 +117,7 @@ void WindowGuidedTest::guidedRun_data()
         << QStringList{"=== Charger Identity ===", "Serial: ZP2-0001234"};
     QTest::newRow("a charger that cannot be joined or verified is skipped; the next goes on; a "
                   "laptop on no network returns to DHCP only")
-        << QByteArray(kLaptop).replace(R"(,"connectedSsid":"HomeNet")", "")
+        << QByteArray(kTwoChargersInRange).replace(R"(,"connectedSsid":"HomeNet")", "")
         << QByteArray(
                R"({"wlan connect name=JuiceNet-1A2B":{"stdout":"There is no profile.\r\n"}})")
         << QList<SimFault>{SimFault::replyText("network_verify", "rejected").byFirstWord(),
@@ -146,7 +141,7 @@ void WindowGuidedTest::guidedRun_data()
                                 "Done. Processed 2 charger(s), success: 0."}
         << QStringList{};
     QTest::newRow("a run started on a charger network rejoins the laptop's own network")
-        << kLaptop << none << QList<SimFault>{}
+        << kTwoChargersInRange << none << QList<SimFault>{}
         << QStringList{"click:Find Charger Wi-Fi",
                        "pick-charger:JuiceNet-1A2B",
                        "click:Connect to Selected",
@@ -172,7 +167,7 @@ void WindowGuidedTest::guidedRun_data()
     const QString gate = "Windows is withholding Wi-Fi information from this program: turn on "
                          "Location access, then try again.";
     QTest::newRow("location off at a join stops the run: no charger joined, the laptop returns")
-        << kLaptop
+        << kTwoChargersInRange
         << QByteArray(R"({"wlan connect":{"stdout":"ms-settings:privacy-location\r\n"}})")
         << QList<SimFault>{}
         << steps("HomeNet", false, false) +

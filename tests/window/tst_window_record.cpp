@@ -3,14 +3,10 @@
 
 #include <QtTest>
 
+using testsupport::kTwoChargersInRange;
+
 namespace {
 
-// Two of the demo's chargers in range; each answers only while the laptop is joined to it.
-const QByteArray kLaptop = R"({"interfaces":[{"name":"Wi-Fi","connectedSsid":"HomeNet"}],
-    "networks":[{"ssid":"HomeNet","authentication":"WPA2-Personal"},
-                {"ssid":"JuiceNet-1A2B","authentication":"Open","dhcpAddress":"10.10.10.3"},
-                {"ssid":"JuiceNet-3C4D","authentication":"Open","dhcpAddress":"10.10.10.3"}],
-    "profiles":[{"name":"HomeNet","interface":"Wi-Fi"}]})";
 const QString kFirst = QStringLiteral(
     "JuiceNet-1A2B|ZP2-0001234|70:b3:d5:12:34:56|ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10");
 const QString kSecond = QStringLiteral(
@@ -83,7 +79,7 @@ void WindowRecordTest::record()
     QFETCH(QStringList, steps);
     testsupport::World world(QStringLiteral("demo.json"));
     world.followLaptop();
-    world.writeLaptop(kLaptop);
+    world.writeLaptop(kTwoChargersInRange);
     for (const SimFault &fault : faults)
         world.sim.addFault(fault);
     MainWindow window;
