@@ -23,7 +23,7 @@ static void checkOutput(const QString &output)
     require(output.contains(quad) && quad.count(u'.') == (quad.isEmpty() ? 0 : 3),
             "the address is a dotted quad out of the output");
     for (const netctl::InterfaceReport &report : netctl::parseInterfaces(output)) {
-        for (const QString &value : {report.name, report.state, report.ssid})
+        for (const QString &value : {report.name, report.state, report.ssid, report.guid})
             require(isTrimmedLine(value) && output.contains(value), "a value is one line's");
     }
 }

@@ -48,6 +48,16 @@ void WindowRecordTest::record_data()
                                  "records:Set Wi-Fi + Reboot Charger|" + kFirst +
                                      "|HomeNet|configured and rebooted|reboot word accepted: "
                                      "reboot"};
+    QTest::newRow("a record still locked at the close: the log and the status count what it "
+                  "keeps")
+        << QList<SimFault>{}
+        << kJoined + QStringList{"record:blocked",
+                                 "ssid:HomeNet",
+                                 "password:correct horse",
+                                 "click:Set Wi-Fi + Reboot Charger",
+                                 "close",
+                                 "logged-end:: 1 row(s) are only in this log.",
+                                 "logged-end:; 1 row(s) are only in the setup log."};
     QTest::newRow("a close during the first check records the stop")
         << QList<SimFault>{SimFault::delay("network_verify", 1500).byFirstWord()}
         << kJoined + QStringList{"ssid:HomeNet", "password:correct horse",
