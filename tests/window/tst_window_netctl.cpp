@@ -126,6 +126,12 @@ void WindowNetctlTest::laptopNetwork_data()
                        "hidden:Try Again"}
         << kJoinGets << QStringList{"wlan|show|interfaces", kAddresses} << QStringList{"Ready."}
         << QStringList{};
+    QTest::newRow("location off at the close: the restore says so and the window closes")
+        << R"({"locationGate":true,)" + laptop(kOnHome, kHome).mid(1) << none << QList<SimFault>{}
+        << QStringList{"startup", "mark", "close"} << QStringList{}
+        << QStringList{"wlan|show|interfaces"} << QStringList{kGate}
+        << QStringList{"Restoring the laptop's network met the location gate: Windows withholds "
+                       "Wi-Fi information while location access is off."};
     QTest::newRow("location off at discovery: no further run, whatever the exit code")
         << none
         << QByteArray(
