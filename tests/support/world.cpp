@@ -102,11 +102,6 @@ void World::followLaptop()
         [state]() { return chargersim::connectedSsidFromNetshState(state); });
 }
 
-QStringList World::commands() const
-{
-    return sim.commands();
-}
-
 QStringList World::netsh() const
 {
     // The temporary profile's random name is the one thing that differs between runs.
@@ -234,6 +229,9 @@ void World::verifyWire() const
     }
 }
 
+namespace {
+
+// The window's controls, found by what they show.
 QListWidget *listBeside(QWidget *window, const QString &buttonText)
 {
     for (QPushButton *button : window->findChildren<QPushButton *>()) {
@@ -271,8 +269,6 @@ QCheckBox *option(const QString &text)
     }
     return nullptr;
 }
-
-namespace {
 
 // The record's data rows, their quoted cells after the time joined by "|", after checking that
 // the file starts with the one head, ends with a line end and every row with a local time.
@@ -523,7 +519,7 @@ void runOperationRow(const QString &scenario, bool followLaptop)
     if (QTest::currentTestFailed())
         return;
 
-    QTEST(world.commands(), "commands");
+    QTEST(world.sim.commands(), "commands");
     QTEST(world.netsh(), "netsh");
     QTEST(world.statuses(), "statuses");
     QFETCH(QStringList, log);

@@ -13,9 +13,6 @@
 #include <memory>
 
 class MainWindow;
-class QCheckBox;
-class QLineEdit;
-class QListWidget;
 
 namespace testsupport {
 
@@ -74,9 +71,8 @@ public:
     // Only the charger whose setup network the laptop is joined to answers.
     void followLaptop();
 
-    // What happened since the last mark: charger commands, netsh argument lists (elements
-    // joined with "|"), status messages and the other log entries.
-    QStringList commands() const;
+    // What happened since the last mark: netsh argument lists (elements joined with "|"),
+    // status messages and the other log entries; sim.commands() has the charger commands.
     QStringList netsh() const;
     QStringList statuses() const;
     QStringList logEntries() const;
@@ -98,12 +94,6 @@ private:
     qsizetype logMark = 0;
     qsizetype journalMark = 0;
 };
-
-// The window's controls, found by what they show.
-QListWidget *listBeside(QWidget *window, const QString &buttonText);
-QLineEdit *ssidEdit(QWidget *window);
-QLineEdit *passwordEdit(QWidget *window);
-QCheckBox *option(const QString &text);
 
 // Works the window through a list of steps:
 //   "click:<button text>", "invoke:<slot>", "ssid:<text>", "password:<text>",

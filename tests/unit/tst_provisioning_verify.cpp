@@ -69,14 +69,10 @@ void ProvisioningVerifyTest::classify_data()
         << true << true << "not verified; no success" << VerifyOutcome::Inconclusive;
     QTest::newRow("failed before the write")
         << true << true << "Failed to connect" << VerifyOutcome::BadCredentials;
-    QTest::newRow("failed alone at the gate")
-        << false << true << "Failed to connect" << VerifyOutcome::Inconclusive;
     QTest::newRow("authentication failed at the gate")
         << false << false << "Authentication failed" << VerifyOutcome::BadCredentials;
     QTest::newRow("rejected outranks usage")
         << true << true << "rejected; usage" << VerifyOutcome::BadCredentials;
-    QTest::newRow("unknown command")
-        << false << true << "Unknown command" << VerifyOutcome::Unsupported;
     QTest::newRow("usage text") << true << true << "usage: network_verify wifi"
                                 << VerifyOutcome::Unsupported;
     QTest::newRow("not supported")

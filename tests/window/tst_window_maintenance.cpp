@@ -86,11 +86,17 @@ void WindowMaintenanceTest::maintenance_data()
                        "MAC: " + kMac,
                        "Device UUID: not-a-token",
                        "========================"};
-    QTest::newRow("nothing readable logs no identity, so the next refresh tries again")
-        << none << none << QList<SimFault>{SimFault::httpStatus("get", 500, "").byFirstWord()}
-        << QStringList{"click:Refresh"}
-        << gets(QStringList{"wlan.ssid", "wlan.passkey"} + kUuidKeys + kIdentityKeys)
-        << kRefreshNetsh << QStringList{"Status refreshed."} << QStringList{};
+    const QStringList everyGet =
+        gets(QStringList{"wlan.ssid", "wlan.passkey"} + kUuidKeys + kIdentityKeys);
+    QTest::newRow("nothing in reach: start-up ends Ready. with empty cards and logs no identity, "
+                  "so the next refresh tries again")
+        << QByteArray(R"({"interfaces":[],"networks":[]})") << none
+        << QList<SimFault>{SimFault::httpStatus("get", 503, "").byFirstWord()}
+        << QStringList{"startup", "visible:Find Charger Wi-Fi", "cards:\u2014|N/A|N/A|N/A",
+                       "click:Refresh"}
+        << everyGet + everyGet << QStringList{"wlan|show|interfaces", "wlan|show|interfaces"}
+        << QStringList{"Ready.", "Status refreshed."}
+        << QStringList{"CMD get wlan.ssid -> ok=0 response="};
 
     QTest::newRow("preview, then delete what the charger lists now, save and refresh")
         << none << none << QList<SimFault>{}

@@ -103,10 +103,6 @@ void WindowProvisioningTest::wifiWorkflow_data()
                "CMD reboot -> httpOk=1 cmdOk=1 response=rebooting...",
                "Laptop network restored to DHCP on interface: Wi-Fi",
                "Reconnect requested for original SSID: HomeNet"};
-    QTest::newRow("no SSID stops before anything is sent")
-        << none << none << QList<SimFault>{} << steps("", "correct horse") << QStringList{}
-        << noNetsh << QStringList{"Select customer Wi-Fi first (or enter SSID manually)."}
-        << QStringList{};
     QTest::newRow("no password stops even for an open network")
         << none << none << QList<SimFault>{} << steps("CafeOpen", "") << QStringList{} << noNetsh
         << QStringList{"Enter the customer Wi-Fi password."} << QStringList{};

@@ -2,7 +2,6 @@
 #include "world.h"
 
 #include <QDir>
-#include <QLabel>
 #include <QProgressBar>
 #include <QtTest>
 
@@ -13,26 +12,11 @@ class WindowShellTest : public QObject
     Q_OBJECT
 
 private slots:
-    void startsWithNothingInReach();
     void sameSecondRunsKeepBothLogs();
     void shell_data();
     void shell() { testsupport::runOperationRow(); }
     void windowLivesWhileNetshHangs();
 };
-
-void WindowShellTest::startsWithNothingInReach()
-{
-    testsupport::World world;
-    world.writeLaptop(R"({"interfaces":[],"networks":[]})");
-    world.sim.addFault(SimFault::httpStatus("*", 503, ""));
-    MainWindow window;
-    testsupport::runSteps(window, world,
-                          {"startup", "visible:Find Charger Wi-Fi", "cards:\u2014|N/A|N/A|N/A"});
-    QCOMPARE(window.findChild<QLabel *>(QStringLiteral("Status"))->text(),
-             QStringLiteral("Ready."));
-    QCOMPARE(world.statuses(), QStringList{"Ready."});
-    QVERIFY(world.logEntries().contains("CMD get wlan.ssid -> ok=0 response="));
-}
 
 void WindowShellTest::sameSecondRunsKeepBothLogs()
 {
