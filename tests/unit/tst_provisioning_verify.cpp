@@ -55,8 +55,6 @@ void ProvisioningVerifyTest::classify_data()
     QTest::addColumn<VerifyOutcome>("outcome");
 
     QTest::newRow("OK passes") << true << true << "OK" << VerifyOutcome::Passed;
-    QTest::newRow("OK without transport is no verdict")
-        << true << false << "OK" << VerifyOutcome::Inconclusive;
     QTest::newRow("verified outranks rejected")
         << false << true << "verified, not rejected" << VerifyOutcome::Passed;
     QTest::newRow("broken is not ok")
