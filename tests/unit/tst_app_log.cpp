@@ -51,9 +51,6 @@ void AppLogTest::redaction_data()
     QTest::newRow("a lone surrogate does not switch masking off")
         << QString("wlan.passkey hunter22 ") + QChar(0xD800) << none
         << QString("wlan.passkey [REDACTED] ") + QChar(0xFFFD);
-    QTest::newRow("a password with quote and backslash is masked whole")
-        << "set ok wlan.passkey \"a\\ss w0rd\"x\"" << QStringList{"a\\ss w0rd\"x"}
-        << "set ok wlan.passkey [REDACTED]\"";
     QTest::newRow("a password anywhere, also as JSON writes it")
         << R"(echo p"w\d and {"v":"p\"w\\d"})" << QStringList{"p\"w\\d"}
         << R"(echo [REDACTED] and {"v":"[REDACTED]"})";
@@ -130,7 +127,6 @@ void AppLogTest::recordLine()
                             "rebooted\",\"the charger joins it after its next reboot; then "
                             "stopped by closing the window\"\r\n")
                  .toUtf8());
-    QCOMPARE(app::closedAfter(app::notFinished()).reason, app::notFinished().reason);
 }
 
 // Whole rows or none: the process's file size cap (SIGXFSZ ignored) cuts the write short as a
@@ -140,7 +136,6 @@ void AppLogTest::recordCutOff_data()
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<int>("cap");
     QTest::newRow("a new record cut off in its header is removed again") << QByteArray() << 40;
-    QTest::newRow("a new record cut off in its first row is removed again") << QByteArray() << 120;
     QTest::newRow("a record cut off in a row ends where it ended")
         << QByteArray("\xEF\xBB\xBF\"Time\"\r\n\"row one\"\r\n") << 40;
 }

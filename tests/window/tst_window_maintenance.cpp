@@ -27,12 +27,11 @@ QStringList gets(const QStringList &keys)
 // What a refresh reads once the identity is logged: SSID, passkey, and UUID keys up to the token.
 const QStringList kRefreshGets = gets({"wlan.ssid", "wlan.passkey", "system.euid", "system.uuid"});
 const QStringList kFiles = {"ECache_0001.bin", "ECache_0002.bin", "EEvents_2026-03-14.log"};
-const QString kFirmwareRecorded =
-    QStringLiteral("Firmware update||ZP2-0001234|70:b3:d5:12:34:56|ead0c5f2-7a1e-4a8b-9d7e-"
-                   "1f3c5a7b9d10||firmware update requested|the charger answered");
+const QString kFirmwareRow = QStringLiteral(
+    "Firmware update||ZP2-0001234|70:b3:d5:12:34:56|ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10||");
+const QString kFirmwareRecorded = kFirmwareRow + "firmware update requested|the charger answered";
 const QString kFirmwareUnanswered =
-    QStringLiteral("Firmware update||ZP2-0001234|70:b3:d5:12:34:56|ead0c5f2-7a1e-4a8b-9d7e-"
-                   "1f3c5a7b9d10||firmware update not answered|no answer from the charger");
+    kFirmwareRow + "firmware update not answered|no answer from the charger";
 // Every operation that reaches the charger reads the laptop's network for its record row.
 const QStringList kRecorded = {"wlan|show|interfaces"};
 const QStringList kPreviewed = {"click:Preview cleanup files",
