@@ -272,11 +272,6 @@ void WindowProvisioningTest::chargerScan_data()
     const QStringList scan = {"click:Scan Available Wi-Fi (from charger)"};
     const QStringList cascade = {kScan,       kScan,       "wifiscan",  "wifiscan",  "wlan.scan",
                                  "wlan.scan", "scan wlan", "scan wlan", "scan wifi", "scan wifi"};
-    QTest::newRow("the charger's table fills the list")
-        << none << none << QList<SimFault>{} << scan << QStringList{kScan} << QStringList{}
-        << QStringList{"Scanning Wi-Fi from charger...",
-                       "Found 3 Wi-Fi network(s) from charger scan."}
-        << QStringList{};
     QTest::newRow("every scan command is tried twice, in order")
         << none << none << QList<SimFault>{SimFault::httpStatus("*", 500, "")} << scan << cascade
         << QStringList{}
