@@ -63,8 +63,6 @@ void ProvisioningVerifyTest::classify_data()
         << true << true << "NOT OK: wrong password" << VerifyOutcome::BadCredentials;
     QTest::newRow("gate: not ok, auth fail")
         << false << true << "verification not ok: auth fail" << VerifyOutcome::BadCredentials;
-    QTest::newRow("not verified, no success")
-        << true << true << "not verified; no success" << VerifyOutcome::Inconclusive;
     QTest::newRow("failed before the write")
         << true << true << "Failed to connect" << VerifyOutcome::BadCredentials;
     QTest::newRow("authentication failed at the gate")
