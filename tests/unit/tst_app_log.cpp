@@ -32,8 +32,6 @@ void AppLogTest::redaction_data()
     QTest::addColumn<QString>("logged");
 
     const QStringList none;
-    QTest::newRow("text without the key is unchanged")
-        << "CMD get wlan.ssid -> ok=1" << none << "CMD get wlan.ssid -> ok=1";
     QTest::newRow("key in capitals, value after a blank")
         << "WLAN.PASSKEY hunter22 tail" << none << "wlan.passkey [REDACTED] tail";
     QTest::newRow("quoted value up to its closing quote")
