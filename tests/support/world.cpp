@@ -102,11 +102,6 @@ void World::followLaptop()
         [state]() { return chargersim::connectedSsidFromNetshState(state); });
 }
 
-QStringList World::commands() const
-{
-    return sim.commands();
-}
-
 QStringList World::netsh() const
 {
     // The temporary profile's random name is the one thing that differs between runs.
@@ -234,6 +229,9 @@ void World::verifyWire() const
     }
 }
 
+namespace {
+
+// The window's controls, found by what they show.
 QListWidget *listBeside(QWidget *window, const QString &buttonText)
 {
     for (QPushButton *button : window->findChildren<QPushButton *>()) {
@@ -244,35 +242,25 @@ QListWidget *listBeside(QWidget *window, const QString &buttonText)
 }
 
 // The SSID field shows a placeholder; the password field has none.
-QLineEdit *ssidEdit(QWidget *window)
+QLineEdit *edit(QWidget *window, const QString &placeholder)
 {
     for (QLineEdit *edit : window->findChildren<QLineEdit *>()) {
-        if (edit->placeholderText() == QLatin1String("Wi-Fi SSID"))
+        if (edit->placeholderText() == placeholder)
             return edit;
     }
     return nullptr;
 }
 
-QLineEdit *passwordEdit(QWidget *window)
-{
-    for (QLineEdit *edit : window->findChildren<QLineEdit *>()) {
-        if (edit->placeholderText().isEmpty())
-            return edit;
-    }
-    return nullptr;
-}
-
-QCheckBox *option(const QString &text)
+// A button or option box showing `text`.
+template <typename Control> Control *shown(const QString &text)
 {
     for (QWidget *widget : QApplication::allWidgets()) {
-        auto *box = qobject_cast<QCheckBox *>(widget);
-        if (box && box->text() == text)
-            return box;
+        auto *control = qobject_cast<Control *>(widget);
+        if (control && control->text() == text)
+            return control;
     }
     return nullptr;
 }
-
-namespace {
 
 // The record's data rows, their quoted cells after the time joined by "|", after checking that
 // the file starts with the one head, ends with a line end and every row with a local time.
@@ -291,16 +279,6 @@ void verifyRecord(const QByteArray &bytes, const QString &expected)
         rows << row.mid(29).chopped(1).replace("\",\"", "|").replace("\"\"", "\"");
     }
     QCOMPARE(rows.join(QLatin1Char('\n')), expected);
-}
-
-QPushButton *button(const QString &text)
-{
-    for (QWidget *widget : QApplication::allWidgets()) {
-        auto *candidate = qobject_cast<QPushButton *>(widget);
-        if (candidate && candidate->text() == text)
-            return candidate;
-    }
-    return nullptr;
 }
 
 void pick(QListWidget *list, const QString &text)
@@ -331,24 +309,25 @@ void answerNextQuestion(const QString &answer)
 
 void runSteps(MainWindow &window, World &world, const QStringList &steps)
 {
+    QLineEdit *const ssidField = edit(&window, QStringLiteral("Wi-Fi SSID"));
+    QLineEdit *const passwordField = edit(&window, QString());
     for (const QString &step : steps) {
         const QString kind = step.section(QLatin1Char(':'), 0, 0);
         const QString arg = step.section(QLatin1Char(':'), 1);
         if (kind == QLatin1String("click")) {
-            QPushButton *target = button(arg);
+            QPushButton *target = shown<QPushButton>(arg);
             QVERIFY2(target, qPrintable(step));
             target->click();
         } else if (kind == QLatin1String("invoke")) {
             QVERIFY(QMetaObject::invokeMethod(&window, arg.toLatin1(), Qt::DirectConnection));
         } else if (kind == QLatin1String("ssid")) {
-            ssidEdit(&window)->setText(arg);
+            ssidField->setText(arg);
         } else if (kind == QLatin1String("echo")) {
-            QCOMPARE(passwordEdit(&window)->echoMode() == QLineEdit::Normal,
-                     arg == QLatin1String("shown"));
+            QCOMPARE(passwordField->echoMode() == QLineEdit::Normal, arg == QLatin1String("shown"));
         } else if (kind == QLatin1String("shows-ssid")) {
-            QCOMPARE(ssidEdit(&window)->text(), arg);
+            QCOMPARE(ssidField->text(), arg);
         } else if (kind == QLatin1String("password")) {
-            passwordEdit(&window)->setText(arg);
+            passwordField->setText(arg);
         } else if (kind == QLatin1String("pick-charger")) {
             pick(listBeside(&window, QStringLiteral("Find Charger Wi-Fi")), arg);
         } else if (kind == QLatin1String("tip")) {
@@ -363,7 +342,8 @@ void runSteps(MainWindow &window, World &world, const QStringList &steps)
         } else if (kind == QLatin1String("answer")) {
             answerNextQuestion(arg);
         } else if (kind == QLatin1String("option")) {
-            option(arg.section(QLatin1Char('='), 0, 0))->setChecked(arg.endsWith(QLatin1Char('1')));
+            shown<QCheckBox>(arg.section(QLatin1Char('='), 0, 0))
+                ->setChecked(arg.endsWith(QLatin1Char('1')));
         } else if (kind == QLatin1String("wait")) {
             QTRY_VERIFY_WITH_TIMEOUT(world.statuses().contains(arg), 20000);
         } else if (kind == QLatin1String("cards")) {
@@ -372,7 +352,9 @@ void runSteps(MainWindow &window, World &world, const QStringList &steps)
                 shown << label->text();
             QCOMPARE(shown.join(QLatin1Char('|')), arg);
         } else if (kind == QLatin1String("visible") || kind == QLatin1String("hidden")) {
-            QWidget *target = button(arg) ? static_cast<QWidget *>(button(arg)) : option(arg);
+            QWidget *target = shown<QPushButton>(arg)
+                                  ? static_cast<QWidget *>(shown<QPushButton>(arg))
+                                  : shown<QCheckBox>(arg);
             QVERIFY2(target, qPrintable(step));
             QCOMPARE(target->isVisibleTo(&window), kind == QLatin1String("visible"));
         } else if (kind == QLatin1String("logged-end")) {
@@ -433,11 +415,11 @@ void runSteps(MainWindow &window, World &world, const QStringList &steps)
                     .replace(joined, "\"connectedSsid\":\"" + arg + '"')
                     .toUtf8());
         } else if (kind == QLatin1String("enabled") || kind == QLatin1String("disabled")) {
-            QCOMPARE(button(arg)->isEnabled(), kind == QLatin1String("enabled"));
+            QCOMPARE(shown<QPushButton>(arg)->isEnabled(), kind == QLatin1String("enabled"));
         } else if (kind == QLatin1String("enter")) {
             QWidget *target = arg == QLatin1String("password")
-                                  ? static_cast<QWidget *>(passwordEdit(&window))
-                                  : button(arg);
+                                  ? static_cast<QWidget *>(passwordField)
+                                  : shown<QPushButton>(arg);
             QTest::keyClick(target, Qt::Key_Return);
         } else if (kind == QLatin1String("opened")) {
             QCOMPARE(world.urls.opened, QList<QUrl>{QUrl(arg)});
@@ -523,7 +505,7 @@ void runOperationRow(const QString &scenario, bool followLaptop)
     if (QTest::currentTestFailed())
         return;
 
-    QTEST(world.commands(), "commands");
+    QTEST(world.sim.commands(), "commands");
     QTEST(world.netsh(), "netsh");
     QTEST(world.statuses(), "statuses");
     QFETCH(QStringList, log);

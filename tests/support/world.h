@@ -13,9 +13,6 @@
 #include <memory>
 
 class MainWindow;
-class QCheckBox;
-class QLineEdit;
-class QListWidget;
 
 namespace testsupport {
 
@@ -74,9 +71,8 @@ public:
     // Only the charger whose setup network the laptop is joined to answers.
     void followLaptop();
 
-    // What happened since the last mark: charger commands, netsh argument lists (elements
-    // joined with "|"), status messages and the other log entries.
-    QStringList commands() const;
+    // What happened since the last mark: netsh argument lists (elements joined with "|"),
+    // status messages and the other log entries; sim.commands() has the charger commands.
     QStringList netsh() const;
     QStringList statuses() const;
     QStringList logEntries() const;
@@ -99,39 +95,30 @@ private:
     qsizetype journalMark = 0;
 };
 
-// The window's controls, found by what they show.
-QListWidget *listBeside(QWidget *window, const QString &buttonText);
-QLineEdit *ssidEdit(QWidget *window);
-QLineEdit *passwordEdit(QWidget *window);
-QCheckBox *option(const QString &text);
-
 // Works the window through a list of steps:
-//   "click:<button text>", "invoke:<slot>", "ssid:<text>", "password:<text>",
-//   "shows-ssid:<text>" (what the SSID field holds), "echo:shown|hidden" (the password field),
-//   "pick-charger:<ssid>", "pick-wifi:<ssid>",
-//   "tip:<ssid>=<text>" (the scanned network's item has an icon and that tooltip), "answer:Yes|No"
-//   (the next question), "option:<text>=0|1", "mark" (forget what happened so far), "close",
-//   "later:<ms>:<step>" (that step from a timer, while an operation waits), "once:<status>=<step>"
-//   (that step as soon as the status shows), "tray:<ssid>" (the laptop moved to that network
-//   outside the program), "enabled:<button>",
-//   "disabled:<button>", "enter:<button>|password" (Enter pressed there), "visible:<text>",
-//   "hidden:<text>" (a button or option box as the window shows it), "wait:<status>" (until that
-//   status was shown), "logged:<entry>" (until the log holds it), "cards:<a>|<b>|<c>|<d>" (the four
-//   header cards show these texts), "startup" (until start-up is done; as the first step, what
-//   start-up did is kept), "starting" (first step only: act while start-up runs),
-//   "records:<row>\n<row>..." (the result record's rows so far, each as its cells after the time
-//   joined by "|"),
-//   "opened:<url>" (the one URL the desktop was asked to open), "gate:held|lifted" (the
-//   laptop's location access is off or on),
-//   "logged-end:<text>" (a log entry ends so), "record:blocked|free" (the record file cannot be
-//   written, or can again), "table:<cell>|<cell>|<cell>\n..." (the guided run's table).
+//   "click:<button text>", "invoke:<slot>", "ssid:<text>", "password:<text>", "shows-ssid:<text>"
+//   (what the SSID field holds), "echo:shown|hidden" (the password field), "pick-charger:<ssid>",
+//   "pick-wifi:<ssid>", "tip:<ssid>=<text>" (the scanned network's item has an icon and that
+//   tooltip), "answer:Yes|No" (the next question), "option:<text>=0|1", "mark" (forget what
+//   happened so far), "close", "later:<ms>:<step>" (that step from a timer, while an operation
+//   waits), "once:<status>=<step>" (that step as soon as the status shows), "tray:<ssid>" (the
+//   laptop moved to that network outside the program), "enabled:<button>", "disabled:<button>",
+//   "enter:<button>|password" (Enter pressed there), "visible:<text>", "hidden:<text>" (a button or
+//   option box as the window shows it), "wait:<status>" (until that status was shown),
+//   "logged:<entry>" (until the log holds it), "cards:<a>|<b>|<c>|<d>" (the four header cards show
+//   these texts), "startup" (until start-up is done; as the first step, what start-up did is kept),
+//   "starting" (first step only: act while start-up runs), "records:<row>\n<row>..." (the result
+//   record's rows so far, each as its cells after the time joined by "|"), "opened:<url>" (the one
+//   URL the desktop was asked to open), "gate:held|lifted" (the laptop's location access is off or
+//   on), "logged-end:<text>" (a log entry ends so), "record:blocked|free" (the record file cannot
+//   be written, or can again), "table:<cell>|<cell>|<cell>\n..." (the guided run's table).
 // Charger faults are in place before the window is built.
 void runSteps(MainWindow &window, World &world, const QStringList &steps);
 
 // Adds the columns of an operation table: laptop state (JSON; empty for a laptop with adapter
-// "Wi-Fi" on HomeNet and JuiceNet-1A2B in range), netsh faults (JSON object keyed
-// by argument prefix), charger faults, steps; then what must come out: charger commands, netsh
-// argument lists and statuses in order, and log entries that must appear in this order.
+// "Wi-Fi" on HomeNet and JuiceNet-1A2B in range), netsh faults (JSON object keyed by argument
+// prefix), charger faults, steps; then what must come out: charger commands, netsh argument lists
+// and statuses in order, and log entries that must appear in this order.
 void addOperationColumns();
 // Runs the current row against a fresh window and compares every expected column.
 void runOperationRow(const QString &scenario = QStringLiteral("default.json"),

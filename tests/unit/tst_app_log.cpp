@@ -17,7 +17,7 @@ class AppLogTest : public QObject
 private slots:
     void redaction_data();
     void redaction();
-    void lines();
+    void logFileName();
     void recordCell_data();
     void recordCell();
     void recordLine();
@@ -32,16 +32,12 @@ void AppLogTest::redaction_data()
     QTest::addColumn<QString>("logged");
 
     const QStringList none;
-    QTest::newRow("text without the key is unchanged")
-        << "CMD get wlan.ssid -> ok=1" << none << "CMD get wlan.ssid -> ok=1";
     QTest::newRow("key in capitals, value after a blank")
         << "WLAN.PASSKEY hunter22 tail" << none << "wlan.passkey [REDACTED] tail";
     QTest::newRow("quoted value up to its closing quote")
         << "set wlan.passkey \"a b\" ok" << none << "set wlan.passkey [REDACTED]\" ok";
     QTest::newRow("key alone or before quotes only")
         << "wlan.passkey \"\"" << none << "wlan.passkey \"\"";
-    QTest::newRow("the arrow after a read is masked")
-        << "CMD get wlan.passkey -> ok=1" << none << "CMD get wlan.passkey [REDACTED] ok=1";
     QTest::newRow("every occurrence, and masking twice changes nothing")
         << "wlan.passkey [REDACTED] wlan.passkey=b" << none
         << "wlan.passkey [REDACTED] wlan.passkey [REDACTED]";
@@ -53,12 +49,6 @@ void AppLogTest::redaction_data()
     QTest::newRow("a lone surrogate does not switch masking off")
         << QString("wlan.passkey hunter22 ") + QChar(0xD800) << none
         << QString("wlan.passkey [REDACTED] ") + QChar(0xFFFD);
-    QTest::newRow("a password with quote and backslash is masked whole")
-        << "set ok wlan.passkey \"a\\ss w0rd\"x\"" << QStringList{"a\\ss w0rd\"x"}
-        << "set ok wlan.passkey [REDACTED]\"";
-    QTest::newRow("a password anywhere, also as JSON writes it")
-        << R"(echo p"w\d and {"v":"p\"w\\d"})" << QStringList{"p\"w\\d"}
-        << R"(echo [REDACTED] and {"v":"[REDACTED]"})";
     QTest::newRow("a derived key in a command")
         << "network_verify wifi H b 6 4 00ff" << QStringList{"00ff", ""}
         << "network_verify wifi H b 6 4 [REDACTED]";
@@ -71,13 +61,11 @@ void AppLogTest::redaction()
     QTEST(common::redactSecrets(text, secrets), "logged");
 }
 
-void AppLogTest::lines()
+void AppLogTest::logFileName()
 {
     const QDateTime at(QDate(2026, 3, 14), QTime(9, 26, 53));
     QCOMPARE(app::logFileName(at, 1), QStringLiteral("Zephyl_WiFi_Setup_20260314_092653.log"));
     QCOMPARE(app::logFileName(at, 3), QStringLiteral("Zephyl_WiFi_Setup_20260314_092653_3.log"));
-    QCOMPARE(app::formatLogLine(at, "x"), QStringLiteral("[2026-03-14 09:26:53] x"));
-    QCOMPARE(app::logHeaderLines(at).at(1), QStringLiteral("Started: 2026-03-14T09:26:53"));
 }
 
 void AppLogTest::recordCell_data()
@@ -88,7 +76,6 @@ void AppLogTest::recordCell_data()
     const auto row = [](const char *name, const char *text, const char *cell) {
         QTest::newRow(name) << QString::fromUtf8(text) << QString::fromUtf8(cell);
     };
-    row("plain text is quoted too", "Home Net", R"c("Home Net")c");
     row("a comma stays inside", "a,b", R"c("a,b")c");
     row("a quote is doubled", "say \"hi\"", R"c("say ""hi""")c");
     row("a line end stays inside", "a\nb", "\"a\nb\"");
@@ -134,7 +121,6 @@ void AppLogTest::recordLine()
                             "rebooted\",\"the charger joins it after its next reboot; then "
                             "stopped by closing the window\"\r\n")
                  .toUtf8());
-    QCOMPARE(app::closedAfter(app::notFinished()).reason, app::notFinished().reason);
 }
 
 // Whole rows or none: the process's file size cap (SIGXFSZ ignored) cuts the write short as a
@@ -144,7 +130,6 @@ void AppLogTest::recordCutOff_data()
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<int>("cap");
     QTest::newRow("a new record cut off in its header is removed again") << QByteArray() << 40;
-    QTest::newRow("a new record cut off in its first row is removed again") << QByteArray() << 120;
     QTest::newRow("a record cut off in a row ends where it ended")
         << QByteArray("\xEF\xBB\xBF\"Time\"\r\n\"row one\"\r\n") << 40;
 }

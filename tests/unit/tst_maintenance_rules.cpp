@@ -51,8 +51,6 @@ private slots:
             "N/A|========================");
         row("cleanup", "ECache_1 twice and ecache_1 once: one name, first spelling",
             "ecache_1 120\r\nECache_1 120\r\nEEvents_2 88\r\nECACHE_1", "ecache_1|EEvents_2");
-        row("cleanup", "dots and hyphens belong to the name", "-rw 4096 EEvents_2024-05-17.log.1\n",
-            "EEvents_2024-05-17.log.1");
         row("cleanup", "slash, space or quote ends a name",
             "ECache_a/old ECache_b 1 {\"f\":[\"EEvents_9\"]}", "ECache_a|ECache_b|EEvents_9");
         row("cleanup", "a bare prefix is no name", "ECache_ 0\nEEvents_\n", "");

@@ -55,8 +55,6 @@ void ProvisioningVerifyTest::classify_data()
     QTest::addColumn<VerifyOutcome>("outcome");
 
     QTest::newRow("OK passes") << true << true << "OK" << VerifyOutcome::Passed;
-    QTest::newRow("OK without transport is no verdict")
-        << true << false << "OK" << VerifyOutcome::Inconclusive;
     QTest::newRow("verified outranks rejected")
         << false << true << "verified, not rejected" << VerifyOutcome::Passed;
     QTest::newRow("broken is not ok")
@@ -65,18 +63,12 @@ void ProvisioningVerifyTest::classify_data()
         << true << true << "NOT OK: wrong password" << VerifyOutcome::BadCredentials;
     QTest::newRow("gate: not ok, auth fail")
         << false << true << "verification not ok: auth fail" << VerifyOutcome::BadCredentials;
-    QTest::newRow("not verified, no success")
-        << true << true << "not verified; no success" << VerifyOutcome::Inconclusive;
     QTest::newRow("failed before the write")
         << true << true << "Failed to connect" << VerifyOutcome::BadCredentials;
-    QTest::newRow("failed alone at the gate")
-        << false << true << "Failed to connect" << VerifyOutcome::Inconclusive;
     QTest::newRow("authentication failed at the gate")
         << false << false << "Authentication failed" << VerifyOutcome::BadCredentials;
     QTest::newRow("rejected outranks usage")
         << true << true << "rejected; usage" << VerifyOutcome::BadCredentials;
-    QTest::newRow("unknown command")
-        << false << true << "Unknown command" << VerifyOutcome::Unsupported;
     QTest::newRow("usage text") << true << true << "usage: network_verify wifi"
                                 << VerifyOutcome::Unsupported;
     QTest::newRow("not supported")

@@ -83,6 +83,7 @@ void WindowGuidedTest::guidedRun_data()
     const QByteArray none;
     const QStringList identity = {"get system.uuid", "get system.serial", "get wlan.mac"};
     const QStringList discovery = {"wlan|show|interfaces", "wlan|show|networks|mode=bssid"};
+    const QStringList onWifi = {"wlan|show|networks|interface=Wi-Fi|mode=bssid"};
 
     QTest::newRow("every option: each charger joined, addressed, read, cleaned, verified, "
                   "written and updated in order; then the laptop rejoins its network")
@@ -181,13 +182,7 @@ void WindowGuidedTest::guidedRun_data()
     QTest::newRow("no charger in range ends the run without a rejoin")
         << QByteArray(R"({"interfaces":[{"name":"Wi-Fi"}],"networks":[]})") << none
         << QList<SimFault>{} << steps("HomeNet", false, false) << QStringList{}
-        << QStringList{"wlan|show|interfaces",
-                       "wlan|show|networks|mode=bssid",
-                       "wlan|show|networks|interface=Wi-Fi|mode=bssid",
-                       "wlan|show|networks|mode=bssid",
-                       "wlan|show|networks|interface=Wi-Fi|mode=bssid",
-                       "wlan|show|networks|mode=bssid",
-                       "wlan|show|networks|interface=Wi-Fi|mode=bssid"}
+        << discovery + onWifi + discovery.mid(1) + onWifi + discovery.mid(1) + onWifi
         << QStringList{kStart.first(),
                        "No JuiceNet found. Move closer to charger, keep lights flashing blue, then "
                        "scan again.",

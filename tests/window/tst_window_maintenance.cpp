@@ -27,12 +27,11 @@ QStringList gets(const QStringList &keys)
 // What a refresh reads once the identity is logged: SSID, passkey, and UUID keys up to the token.
 const QStringList kRefreshGets = gets({"wlan.ssid", "wlan.passkey", "system.euid", "system.uuid"});
 const QStringList kFiles = {"ECache_0001.bin", "ECache_0002.bin", "EEvents_2026-03-14.log"};
-const QString kFirmwareRecorded =
-    QStringLiteral("Firmware update||ZP2-0001234|70:b3:d5:12:34:56|ead0c5f2-7a1e-4a8b-9d7e-"
-                   "1f3c5a7b9d10||firmware update requested|the charger answered");
+const QString kFirmwareRow = QStringLiteral(
+    "Firmware update||ZP2-0001234|70:b3:d5:12:34:56|ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10||");
+const QString kFirmwareRecorded = kFirmwareRow + "firmware update requested|the charger answered";
 const QString kFirmwareUnanswered =
-    QStringLiteral("Firmware update||ZP2-0001234|70:b3:d5:12:34:56|ead0c5f2-7a1e-4a8b-9d7e-"
-                   "1f3c5a7b9d10||firmware update not answered|no answer from the charger");
+    kFirmwareRow + "firmware update not answered|no answer from the charger";
 // Every operation that reaches the charger reads the laptop's network for its record row.
 const QStringList kRecorded = {"wlan|show|interfaces"};
 const QStringList kPreviewed = {"click:Preview cleanup files",
@@ -86,11 +85,17 @@ void WindowMaintenanceTest::maintenance_data()
                        "MAC: " + kMac,
                        "Device UUID: not-a-token",
                        "========================"};
-    QTest::newRow("nothing readable logs no identity, so the next refresh tries again")
-        << none << none << QList<SimFault>{SimFault::httpStatus("get", 500, "").byFirstWord()}
-        << QStringList{"click:Refresh"}
-        << gets(QStringList{"wlan.ssid", "wlan.passkey"} + kUuidKeys + kIdentityKeys)
-        << kRefreshNetsh << QStringList{"Status refreshed."} << QStringList{};
+    const QStringList everyGet =
+        gets(QStringList{"wlan.ssid", "wlan.passkey"} + kUuidKeys + kIdentityKeys);
+    QTest::newRow("nothing in reach: start-up ends Ready. with empty cards and logs no identity, "
+                  "so the next refresh tries again")
+        << QByteArray(R"({"interfaces":[],"networks":[]})") << none
+        << QList<SimFault>{SimFault::httpStatus("get", 503, "").byFirstWord()}
+        << QStringList{"startup", "visible:Find Charger Wi-Fi", "cards:\u2014|N/A|N/A|N/A",
+                       "click:Refresh"}
+        << everyGet + everyGet << QStringList{"wlan|show|interfaces", "wlan|show|interfaces"}
+        << QStringList{"Ready.", "Status refreshed."}
+        << QStringList{"CMD get wlan.ssid -> ok=0 response="};
 
     QTest::newRow("preview, then delete what the charger lists now, save and refresh")
         << none << none << QList<SimFault>{}

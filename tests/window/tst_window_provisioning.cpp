@@ -103,10 +103,6 @@ void WindowProvisioningTest::wifiWorkflow_data()
                "CMD reboot -> httpOk=1 cmdOk=1 response=rebooting...",
                "Laptop network restored to DHCP on interface: Wi-Fi",
                "Reconnect requested for original SSID: HomeNet"};
-    QTest::newRow("no SSID stops before anything is sent")
-        << none << none << QList<SimFault>{} << steps("", "correct horse") << QStringList{}
-        << noNetsh << QStringList{"Select customer Wi-Fi first (or enter SSID manually)."}
-        << QStringList{};
     QTest::newRow("no password stops even for an open network")
         << none << none << QList<SimFault>{} << steps("CafeOpen", "") << QStringList{} << noNetsh
         << QStringList{"Enter the customer Wi-Fi password."} << QStringList{};
@@ -276,11 +272,6 @@ void WindowProvisioningTest::chargerScan_data()
     const QStringList scan = {"click:Scan Available Wi-Fi (from charger)"};
     const QStringList cascade = {kScan,       kScan,       "wifiscan",  "wifiscan",  "wlan.scan",
                                  "wlan.scan", "scan wlan", "scan wlan", "scan wifi", "scan wifi"};
-    QTest::newRow("the charger's table fills the list")
-        << none << none << QList<SimFault>{} << scan << QStringList{kScan} << QStringList{}
-        << QStringList{"Scanning Wi-Fi from charger...",
-                       "Found 3 Wi-Fi network(s) from charger scan."}
-        << QStringList{};
     QTest::newRow("every scan command is tried twice, in order")
         << none << none << QList<SimFault>{SimFault::httpStatus("*", 500, "")} << scan << cascade
         << QStringList{}

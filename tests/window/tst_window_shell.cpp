@@ -2,7 +2,6 @@
 #include "world.h"
 
 #include <QDir>
-#include <QLabel>
 #include <QProgressBar>
 #include <QtTest>
 
@@ -13,26 +12,11 @@ class WindowShellTest : public QObject
     Q_OBJECT
 
 private slots:
-    void startsWithNothingInReach();
     void sameSecondRunsKeepBothLogs();
     void shell_data();
     void shell() { testsupport::runOperationRow(); }
     void windowLivesWhileNetshHangs();
 };
-
-void WindowShellTest::startsWithNothingInReach()
-{
-    testsupport::World world;
-    world.writeLaptop(R"({"interfaces":[],"networks":[]})");
-    world.sim.addFault(SimFault::httpStatus("*", 503, ""));
-    MainWindow window;
-    testsupport::runSteps(window, world,
-                          {"startup", "visible:Find Charger Wi-Fi", "cards:\u2014|N/A|N/A|N/A"});
-    QCOMPARE(window.findChild<QLabel *>(QStringLiteral("Status"))->text(),
-             QStringLiteral("Ready."));
-    QCOMPARE(world.statuses(), QStringList{"Ready."});
-    QVERIFY(world.logEntries().contains("CMD get wlan.ssid -> ok=0 response="));
-}
 
 void WindowShellTest::sameSecondRunsKeepBothLogs()
 {
@@ -60,6 +44,9 @@ void WindowShellTest::shell_data()
     const QStringList noCommands;
     const QStringList noNetsh;
     const QString ssidRead = QStringLiteral("get wlan.ssid");
+    const QStringList refreshGets = {ssidRead, "get wlan.passkey", "get system.euid",
+                                     "get system.uuid"};
+    const QStringList refreshNetsh = {"wlan|show|interfaces", "interface|ip|show|addresses|Wi-Fi"};
     const QString tooLarge = QStringLiteral(
         "Charger reply to \"get wlan.ssid\" was too large (over 1048576 bytes); the exchange was "
         "aborted.");
@@ -158,17 +145,13 @@ void WindowShellTest::shell_data()
                                               "http://setup.zephyl/command/get%20wlan.passkey", "")}
         << QStringList{"click:Refresh",
                        "cards:192.168.1.23|moved|N/A|ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10"}
-        << QStringList{ssidRead, "get wlan.passkey", "get system.euid", "get system.uuid"}
-        << QStringList{"wlan|show|interfaces", "interface|ip|show|addresses|Wi-Fi"}
-        << QStringList{"Status refreshed."}
+        << refreshGets << refreshNetsh << QStringList{"Status refreshed."}
         << QStringList{"CMD get wlan.ssid -> ok=1 response=moved"};
     QTest::newRow("a flood of a reply is cut off, logged, and counts as failed")
         << none << none << QList<SimFault>{SimFault::flood(ssidRead, 64 * 1024 * 1024)}
         << QStringList{"click:Refresh",
                        "cards:192.168.1.23|N/A|N/A|ead0c5f2-7a1e-4a8b-9d7e-1f3c5a7b9d10"}
-        << QStringList{ssidRead, "get wlan.passkey", "get system.euid", "get system.uuid"}
-        << QStringList{"wlan|show|interfaces", "interface|ip|show|addresses|Wi-Fi"}
-        << QStringList{"Status refreshed."}
+        << refreshGets << refreshNetsh << QStringList{"Status refreshed."}
         << QStringList{tooLarge, "CMD get wlan.ssid -> ok=0 response="};
 }
 
