@@ -1,25 +1,15 @@
 #include "app/mainwindow.h"
 #include "app/result_record_file.h"
 #include "common/redaction.h"
-#include "netctl/netsh_commands.h"
 #include "netctl/netsh_parse.h"
-#include "netctl/netsh_runner.h"
 
 #include <QDir>
-
-namespace {
-
-constexpr int showInterfacesTimeoutMs = 4000;
-
-} // namespace
 
 QString MainWindow::identifyCharger()
 {
     // A name seen now wins over the one last seen; none shows while the laptop is between
     // networks, and nothing runs once the window is closing.
-    const netctl::NetshRun run =
-        netctl::runNetsh(netctl::showInterfacesArgs(), showInterfacesTimeoutMs, interruption);
-    const QString seen = netctl::parseCurrentSsid(run.out);
+    const QString seen = currentWifiSsid();
     if (!seen.isEmpty())
         laptopNetwork = seen;
     if (chargerIdentity.network != laptopNetwork && !stopRequested())
